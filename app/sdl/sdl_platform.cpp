@@ -1,0 +1,197 @@
+// Linux platform layer: owns the SDL2 window and turns SDL and X11 events into Picture1 handler calls.
+#include "app/sdl/sdl_platform.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "input/picture1_handlers.h"
+
+namespace {
+
+// Two presses of the left button this close in time and place make a double-click.
+constexpr std::uint32_t kDoubleClickMs = 500;
+constexpr int kDoubleClickRadius = 4;
+
+// Motif window-manager hints: a title bar with a close box, no minimise or maximise box.
+constexpr unsigned long kMwmHintsFunctions = 1UL << 0;
+constexpr unsigned long kMwmHintsDecorations = 1UL << 1;
+constexpr unsigned long kMwmFuncMove = 1UL << 2;
+constexpr unsigned long kMwmFuncClose = 1UL << 5;
+constexpr unsigned long kMwmDecorBorder = 1UL << 1;
+constexpr unsigned long kMwmDecorTitle = 1UL << 3;
+constexpr unsigned long kMwmDecorMenu = 1UL << 4;
+
+// Key codes of the picture area for keys that SDL reports only as key presses, not as text.
+constexpr std::int16_t kKeyBackspace = 8;
+constexpr std::int16_t kKeyTab = 9;
+constexpr std::int16_t kKeyEnter = 13;
+
+void AskForFixedDialogFrame(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+    const unsigned long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
+                                    kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
+    Display* display = info.info.x11.display;
+    const Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
+std::int16_t KeyCodeOf(SDL_Keycode key) {
+    switch (key) {
+        case SDLK_ESCAPE: return kKeyEscape;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return kKeyEnter;
+        case SDLK_BACKSPACE: return kKeyBackspace;
+        case SDLK_TAB: return kKeyTab;
+        default: return 0;
+    }
+}
+
+// Buttons and modifier keys as the move handler counts them: left 1, right 2, middle 4; shift 1, ctrl 2, alt 4.
+std::int16_t ButtonsOf(std::uint32_t state) {
+    return static_cast<std::int16_t>(((state & SDL_BUTTON_LMASK) != 0 ? 1 : 0) |
+                                     ((state & SDL_BUTTON_RMASK) != 0 ? 2 : 0) |
+                                     ((state & SDL_BUTTON_MMASK) != 0 ? 4 : 0));
+}
+
+std::int16_t ModifiersOf(SDL_Keymod mod) {
+    return static_cast<std::int16_t>(((mod & KMOD_SHIFT) != 0 ? 1 : 0) | ((mod & KMOD_CTRL) != 0 ? 2 : 0) |
+                                     ((mod & KMOD_ALT) != 0 ? 4 : 0));
+}
+
+bool OverPicture(int x, int y) { return x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight; }
+
+}  // namespace
+
+SdlPlatform::~SdlPlatform() {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+    if (sdlWindow_ != nullptr) SDL_DestroyWindow(sdlWindow_);
+    SDL_Quit();
+}
+
+bool SdlPlatform::Open(bool vsync) {
+    // The software renderer starts fast and small; an OpenGL one would load Mesa for a 2-D blit.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "TrenoxVK: no display found (%s)\n", SDL_GetError());
+        return false;
+    }
+    sdlWindow_ = SDL_CreateWindow(kCaption.data(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kClientWidth,
+                                  kClientHeight, SDL_WINDOW_HIDDEN);
+    const Uint32 flags = SDL_RENDERER_SOFTWARE | (vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
+    if (sdlWindow_ != nullptr) renderer_ = SDL_CreateRenderer(sdlWindow_, -1, flags);
+    if (renderer_ != nullptr)
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kClientWidth,
+                                     kClientHeight);
+    if (texture_ == nullptr) {
+        std::fprintf(stderr, "TrenoxVK: cannot open the window (%s)\n", SDL_GetError());
+        return false;
+    }
+    AskForFixedDialogFrame(sdlWindow_);
+    // X11 timestamps tell when a button was really pressed, however late the loop reads it.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    return true;
+}
+
+void SdlPlatform::Run() {
+    SDL_ShowWindow(sdlWindow_);
+    SDL_RaiseWindow(sdlWindow_);
+    SDL_Event event;
+    while (SDL_WaitEvent(&event) != 0) Dispatch(event);
+    std::fprintf(stderr, "TrenoxVK: lost the window's events (%s)\n", SDL_GetError());
+    std::_Exit(EXIT_FAILURE);
+}
+
+void SdlPlatform::ShowPicture(const Picture& picture) {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
+    for (int y = 0; y < kClientHeight; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
+        const std::uint8_t* source = &picture.pixels[static_cast<std::size_t>(y) * picture.width];
+        for (int x = 0; x < kClientWidth; ++x) row[x] = picture.palette[source[x]];
+    }
+    SDL_UnlockTexture(texture_);
+    Present();
+}
+
+void SdlPlatform::Present() {
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}
+
+void SdlPlatform::ProcessPendingEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) Dispatch(event);
+}
+
+void SdlPlatform::Quit() { std::_Exit(EXIT_SUCCESS); }
+
+void SdlPlatform::Dispatch(const SDL_Event& event) {
+    PlaybackState& state = window_.playback;
+    switch (event.type) {
+        case SDL_QUIT: Quit();
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE: Quit();
+                case SDL_WINDOWEVENT_EXPOSED: Present(); break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: window_.Activate(*this); break;
+                default: break;
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (const std::int16_t code = KeyCodeOf(event.key.keysym.sym); code != 0)
+                Picture1_KeyPress(state, *this, code);
+            break;
+        case SDL_TEXTINPUT:
+            // Typed characters arrive as UTF-8; the command characters are all plain ASCII.
+            for (const char* c = event.text.text; *c != '\0'; ++c) {
+                if (static_cast<unsigned char>(*c) < 0x80) Picture1_KeyPress(state, *this, static_cast<std::int16_t>(*c));
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            Picture1_MouseMove(state, ButtonsOf(event.motion.state), ModifiersOf(SDL_GetModState()),
+                               PictureX(event.motion.x), PictureY(event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                OnLeftButton(event.type == SDL_MOUSEBUTTONDOWN, event.button.x, event.button.y,
+                             haveServerTime_ ? serverButtonTime_ : event.button.timestamp);
+            break;
+        case SDL_SYSWMEVENT:
+            if (event.syswm.msg->subsystem == SDL_SYSWM_X11) {
+                const XEvent& x = event.syswm.msg->msg.x11.event;
+                if ((x.type == ButtonPress || x.type == ButtonRelease) && x.xbutton.button == Button1) {
+                    haveServerTime_ = true;
+                    serverButtonTime_ = static_cast<std::uint32_t>(x.xbutton.time);
+                }
+            }
+            break;
+        default: break;
+    }
+}
+
+void SdlPlatform::OnLeftButton(bool down, int x, int y, std::uint32_t time) {
+    if (!down) {
+        if (pressedOverPicture_ && OverPicture(x, y)) Picture1_Click(window_.playback);
+        pressedOverPicture_ = false;
+        return;
+    }
+    const bool doubleClick = havePreviousPress_ && time - previousPressTime_ <= kDoubleClickMs &&
+                             std::abs(x - previousPressX_) <= kDoubleClickRadius &&
+                             std::abs(y - previousPressY_) <= kDoubleClickRadius;
+    if (doubleClick && OverPicture(x, y)) Picture1_DblClick(*this);
+    havePreviousPress_ = true;
+    previousPressTime_ = time;
+    previousPressX_ = x;
+    previousPressY_ = y;
+    pressedOverPicture_ = OverPicture(x, y);
+}

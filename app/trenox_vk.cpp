@@ -1,0 +1,21 @@
+// Start-up of the main window: its pictures, and the playback loop on first activation.
+#include "app/trenox_vk.h"
+
+#include <cstdio>
+
+#include "playback/playback.h"
+
+bool Trenox_VK::LoadPictures() {
+    const FrameLoadResult result = LoadFrameHolders(images);
+    if (result.error == DecodeError::None) return true;
+    std::fprintf(stderr, "TrenoxVK: frame %d is damaged: %s\n", result.frameNumber,
+                 DescribeDecodeError(result.error));
+    return false;
+}
+
+void Trenox_VK::Activate(Platform& platform) {
+    if (activated) return;
+    activated = true;
+    Playback loop{playback, frameTable, images, platform};
+    RunPlayback(loop);
+}

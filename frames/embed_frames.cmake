@@ -1,0 +1,18 @@
+# Writes a C++ source that carries the frame files as byte arrays, so the program reads no file.
+# Called as: cmake -DOUTPUT=out.cpp -DFRAMES="a.bmp;b.bmp;..." -P embed_frames.cmake
+set(body "// Generated from frames/frameNN.bmp by embed_frames.cmake; do not edit.\n")
+string(APPEND body "#include \"frames/frame_set.h\"\n\nnamespace {\n")
+set(index 0)
+set(table "")
+foreach(file IN LISTS FRAMES)
+  file(READ "${file}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  string(APPEND body "const std::uint8_t kFrame${index}[] = {\n${bytes}};\n")
+  string(APPEND table "    std::span<const std::uint8_t>(kFrame${index}),\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst std::array<std::span<const std::uint8_t>, kFrameCount> kEmbeddedFrameFiles = {\n${table}};\n")
+file(WRITE "${OUTPUT}.tmp" "${body}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

@@ -1,0 +1,151 @@
+// The strict RLE8 decoder: what it accepts, what it rejects, and agreement with SDL's loader.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <random>
+#include <vector>
+
+#include "frames/frame_set.h"
+#include "frames/rle8_decoder.h"
+
+namespace {
+
+// Builds a bitmap file around the given RLE8 data, with a grey-ramp colour table.
+std::vector<std::uint8_t> Bitmap(int width, int height, const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> file(54 + 1024);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(file.size() + data.size()));
+    put32(10, 1078);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    file[26] = 1;
+    file[28] = 8;
+    put32(30, 1);
+    put32(34, static_cast<std::uint32_t>(data.size()));
+    put32(46, 256);
+    for (std::size_t i = 0; i < 256; ++i) file[54 + 4 * i] = file[55 + 4 * i] = file[56 + 4 * i] = static_cast<std::uint8_t>(i);
+    file.insert(file.end(), data.begin(), data.end());
+    return file;
+}
+
+DecodeError Decode(const std::vector<std::uint8_t>& file, Picture& out) { return DecodeRle8Bitmap(file, out); }
+
+TEST(Rle8Decoder, DecodesRunsAbsoluteRunsAndDeltasBottomUp) {
+    // Bottom row: run of 2 x 7, absolute 3 4 5 (padded), end of line.
+    // Top row: delta 2 right, run of 3 x 9, end of bitmap.
+    const auto file = Bitmap(5, 2, {2, 7, 0, 3, 3, 4, 5, 0, 0, 0, 0, 2, 2, 0, 3, 9, 0, 1});
+    Picture p;
+    ASSERT_EQ(Decode(file, p), DecodeError::None);
+    ASSERT_EQ(p.width, 5);
+    ASSERT_EQ(p.height, 2);
+    EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 0, 9, 9, 9, 7, 7, 3, 4, 5}));
+    EXPECT_EQ(p.palette[200], 0xC8C8C8U);
+}
+
+TEST(Rle8Decoder, SkippedPixelsAreIndexZero) {
+    const auto file = Bitmap(4, 3, {1, 5, 0, 2, 1, 1, 1, 6, 0, 1});
+    Picture p;
+    ASSERT_EQ(Decode(file, p), DecodeError::None);
+    EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 6, 0, 5, 0, 0, 0}));
+}
+
+TEST(Rle8Decoder, RejectsDataThatWouldWriteOutsideTheImage) {
+    Picture p;
+    EXPECT_EQ(Decode(Bitmap(4, 1, {5, 1, 0, 1}), p), DecodeError::RunPastRow);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}), p), DecodeError::RunPastRow);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {0, 0, 1, 1, 0, 1}), p), DecodeError::RunPastImage);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {0, 0, 0, 3, 1, 2, 3, 0, 0, 1}), p), DecodeError::RunPastImage);
+    EXPECT_EQ(Decode(Bitmap(4, 2, {0, 2, 5, 0, 0, 1}), p), DecodeError::DeltaOutsideImage);
+    EXPECT_EQ(Decode(Bitmap(4, 2, {0, 2, 0, 2, 0, 1}), p), DecodeError::DeltaOutsideImage);
+    EXPECT_TRUE(p.pixels.empty());
+}
+
+TEST(Rle8Decoder, RejectsDataThatEndsEarly) {
+    Picture p;
+    EXPECT_EQ(Decode(Bitmap(4, 1, {4, 1}), p), DecodeError::MissingEndOfBitmap);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {4, 1, 0}), p), DecodeError::MissingEndOfBitmap);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {0, 3, 1, 2}), p), DecodeError::MissingEndOfBitmap);
+    EXPECT_EQ(Decode(Bitmap(4, 1, {0, 2, 1}), p), DecodeError::MissingEndOfBitmap);
+}
+
+TEST(Rle8Decoder, RejectsWrongHeaders) {
+    const auto good = Bitmap(2, 1, {2, 1, 0, 1});
+    Picture p;
+    ASSERT_EQ(Decode(good, p), DecodeError::None);
+    struct Corruption {
+        std::size_t at;
+        std::uint8_t value;
+        DecodeError expected;
+    };
+    const Corruption corruptions[] = {
+        {0, 'X', DecodeError::BadHeader},      // signature
+        {2, 0, DecodeError::Truncated},        // file size
+        {10, 0, DecodeError::BadHeader},       // pixel data offset inside the colour table
+        {14, 12, DecodeError::BadHeader},      // an OS/2 header
+        {25, 0xFF, DecodeError::BadHeader},    // negative height: top-down, not allowed for RLE
+        {19, 0x40, DecodeError::BadHeader},    // a width too large to be a frame
+        {28, 4, DecodeError::BadHeader},       // 4 bits per pixel
+        {30, 0, DecodeError::BadHeader},       // uncompressed
+        {30, 2, DecodeError::BadHeader},       // RLE4
+        {34, 9, DecodeError::BadHeader},       // image size not the data's length
+        {47, 2, DecodeError::BadHeader},       // more than 256 colours
+    };
+    for (const Corruption& c : corruptions) {
+        auto file = good;
+        file[c.at] = c.value;
+        EXPECT_EQ(Decode(file, p), c.expected) << "byte " << c.at;
+    }
+    EXPECT_EQ(Decode(std::vector<std::uint8_t>(good.begin(), good.begin() + 53), p), DecodeError::Truncated);
+}
+
+TEST(Rle8Decoder, SurvivesEveryTruncationAndRandomDamageOfAFrame) {
+    const auto frame = kEmbeddedFrameFiles[0];
+    Picture p;
+    for (std::size_t length = 0; length < frame.size(); length += 97)
+        EXPECT_NE(DecodeRle8Bitmap(frame.first(length), p), DecodeError::None);
+
+    std::mt19937 random(20261208);
+    std::vector<std::uint8_t> damaged;
+    for (int round = 0; round < 2000; ++round) {
+        damaged.assign(frame.begin(), frame.end());
+        for (int hits = 1 + round % 8; hits > 0; --hits)
+            damaged[1078 + random() % (damaged.size() - 1078)] = static_cast<std::uint8_t>(random());
+        if (DecodeRle8Bitmap(damaged, p) == DecodeError::None) {
+            EXPECT_EQ(p.pixels.size(), static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+        }
+    }
+}
+
+// SDL's own BMP loader reads the same files: pixel indices and colours must agree on every frame.
+TEST(Rle8Decoder, AgreesWithSdlsLoaderOnEveryFrame) {
+    for (int k = 0; k < kFrameCount; ++k) {
+        const auto file = kEmbeddedFrameFiles[static_cast<std::size_t>(k)];
+        Picture ours;
+        ASSERT_EQ(DecodeRle8Bitmap(file, ours), DecodeError::None) << "frame " << k + 1;
+        SDL_Surface* theirs = SDL_LoadBMP_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
+        ASSERT_NE(theirs, nullptr) << SDL_GetError();
+        ASSERT_EQ(theirs->format->BitsPerPixel, 8);
+        ASSERT_EQ(theirs->w, ours.width);
+        ASSERT_EQ(theirs->h, ours.height);
+        int mismatches = 0;
+        for (int y = 0; y < ours.height; ++y) {
+            const auto* row = static_cast<const std::uint8_t*>(theirs->pixels) + static_cast<std::ptrdiff_t>(y) * theirs->pitch;
+            for (int x = 0; x < ours.width; ++x) mismatches += row[x] != ours.At(x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(mismatches, 0) << "frame " << k + 1;
+        for (int i = 0; i < theirs->format->palette->ncolors; ++i) {
+            const SDL_Color c = theirs->format->palette->colors[i];
+            EXPECT_EQ(ours.palette[static_cast<std::size_t>(i)],
+                      static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b)) << "frame " << k + 1 << " colour " << i;
+        }
+        SDL_FreeSurface(theirs);
+    }
+}
+
+}  // namespace
