@@ -1,0 +1,28 @@
+# Runs framegen into an empty folder and compares its eighteen files with the committed ones.
+# Called as: cmake -DFRAMEGEN=... -DREFERENCE=.../frames -DOUTPUT=dir -P check_reproducible.cmake
+file(REMOVE_RECURSE "${OUTPUT}")
+file(MAKE_DIRECTORY "${OUTPUT}")
+execute_process(COMMAND "${FRAMEGEN}" "${OUTPUT}" RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "framegen failed: ${result}")
+endif()
+set(differing "")
+foreach(n RANGE 1 18)
+  if(n LESS 10)
+    set(n "0${n}")
+  endif()
+  set(name "frame${n}.bmp")
+  if(NOT EXISTS "${REFERENCE}/${name}")
+    message(FATAL_ERROR "committed ${REFERENCE}/${name} is missing")
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${OUTPUT}/${name}" "${REFERENCE}/${name}"
+                  RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    list(APPEND differing "${name}")
+  endif()
+endforeach()
+if(differing)
+  message(FATAL_ERROR "regenerated frames differ from the committed ones: ${differing} "
+                      "(run the regenerate_frames target and commit the result)")
+endif()
+message(STATUS "all eighteen regenerated frames match the committed files byte for byte")
