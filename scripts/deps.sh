@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (`run`) or testing (`test`) needs, if any is missing.
+set -euo pipefail
+
+build=(cmake g++ make pkg-config libsdl2-dev libx11-dev libgtest-dev libbenchmark-dev libcairo2-dev)
+testing=(xvfb xauth xdotool x11-utils imagemagick openbox clang)
+
+case "${1:-run}" in
+  run) wanted=("${build[@]}") ;;
+  test) wanted=("${build[@]}" "${testing[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
