@@ -7,3 +7,8 @@ scripts/deps.sh test
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+# The frame decoder under libFuzzer, for a bounded time.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
