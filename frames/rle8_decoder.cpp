@@ -12,6 +12,7 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::uint32_t kCompressionRle8 = 1;
 constexpr std::uint32_t kPaletteEntries = 256;
+constexpr std::size_t kPaletteEntrySize = 4;
 
 // RLE8 escape codes, following a zero count byte.
 constexpr std::uint8_t kEndOfLine = 0;
@@ -52,7 +53,7 @@ DecodeError ReadHeader(std::span<const std::uint8_t> file, Header& h) {
     h.colours = used == 0 ? kPaletteEntries : used;
 
     h.dataOffset = U32(file, 10);
-    if (h.dataOffset < kHeadersSize + 4 * h.colours || h.dataOffset > file.size())
+    if (h.dataOffset < kHeadersSize + kPaletteEntrySize * h.colours || h.dataOffset > file.size())
         return DecodeError::BadHeader;
     if (U32(file, 34) != file.size() - h.dataOffset) return DecodeError::BadHeader;
 
@@ -129,7 +130,7 @@ DecodeError DecodeRle8Bitmap(std::span<const std::uint8_t> file, Picture& out) {
     decoded.width = h.width;
     decoded.height = h.height;
     for (std::uint32_t i = 0; i < h.colours; ++i) {
-        const std::size_t entry = kHeadersSize + 4 * i;  // stored blue, green, red, 0
+        const std::size_t entry = kHeadersSize + kPaletteEntrySize * i;  // stored blue, green, red, 0
         decoded.palette[i] = static_cast<std::uint32_t>(file[entry + 2]) << 16 |
                              static_cast<std::uint32_t>(file[entry + 1]) << 8 | file[entry];
     }
