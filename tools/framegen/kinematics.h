@@ -15,14 +15,14 @@ inline constexpr int kFrames = 18;
 
 // Fixed points, in frame pixels with y down; pixel (i, j) covers [i, i+1) x [j, j+1).
 inline constexpr Vec kCrankAxis{333.5, 374.5};
-inline constexpr double kCrankRadius = 46.5;         // crank pin and second pin
+inline constexpr double kCrankRadius = 46.5;         // crank axis to the crank pin
 inline constexpr Vec kLeftPivot{152.5, 294.5};
 inline constexpr Vec kRightPivot{509.5, 294.5};
 inline constexpr double kBoreTop = 175.0;            // bore rows 175..243
 inline constexpr double kBoreBottom = 244.0;
 inline constexpr double kBoreAxisY = (kBoreTop + kBoreBottom) / 2;
 inline constexpr double kPistonLength = 100.0;       // outer end to crown rim
-inline constexpr double kGudgeonOffset = 40.0;       // pin centre from the piston's outer end
+inline constexpr double kGudgeonOffset = 35.0;       // pin centre from the piston's outer end
 
 // The per-frame table of Part 1.2: column of each piston's outermost pixel.
 inline constexpr std::array<int, kFrames> kLeftOuterTable = {181, 197, 212, 222, 227, 225, 216, 201, 184,
