@@ -69,7 +69,7 @@ TEST(Rle8Encoder, RoundTripsRandomAndPatternedImages) {
 
 TEST(Rle8Encoder, UsesOnlyAllowedCodesAndNeverAnAbsoluteRunOf255) {
     std::mt19937 rng(99);
-    std::vector<std::uint8_t> px(800 * 4);
+    std::vector<std::uint8_t> px(std::size_t{800} * 4);
     for (auto& p : px) p = static_cast<std::uint8_t>(rng());  // all literal: absolute runs hit the limit
     const auto data = EncodeRle8(px, 800, 4);
     const auto codes = Codes(data);
@@ -98,7 +98,7 @@ TEST(Rle8Encoder, LongRunsAreSplitAt255) {
 }
 
 TEST(BitmapWriter, HeaderFieldsAndColourTable) {
-    const std::vector<std::uint8_t> px(800 * 600, 255);
+    const std::vector<std::uint8_t> px(std::size_t{800} * 600, 255);
     const auto f = MakeRle8Bitmap(px, 800, 600);
     auto u32 = [&](std::size_t at) { return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24; };
     auto u16 = [&](std::size_t at) { return f[at] | f[at + 1] << 8; };
