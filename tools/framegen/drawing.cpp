@@ -97,7 +97,7 @@ void CasingPath(cairo_t* cr) {
     cairo_line_to(cr, 126, 446);
     cairo_line_to(cr, 96, 446);
     cairo_line_to(cr, 96, 432);
-    cairo_curve_to(cr, 26, 400, 26, 150, 128, 141.5);
+    cairo_curve_to(cr, 28, 400, 28, 150, 128, 141.5);
     cairo_close_path(cr);
 }
 
@@ -322,20 +322,28 @@ void PistonAssembly(cairo_t* cr, const SidePose& s) {
 
 // --- Blower ------------------------------------------------------------------------------------
 
-// A three-lobed rotor with a lobe at `angle` (radians, clockwise from straight up).
+// A three-lobed rotor with a lobe at `angle` (radians, clockwise from straight up), and a white
+// hole in its hub. Its outline is decided per pixel centre, not by Cairo's polygon filling, so
+// that a rotor standing symmetric about its hub's vertical is symmetric to the pixel.
 void Rotor(cairo_t* cr, Vec hub, double angle) {
-    cairo_new_path(cr);
-    constexpr int kSteps = 360;
-    for (int i = 0; i < kSteps; ++i) {
-        const double t = 2 * kPi * i / kSteps;  // clockwise from straight up
-        const double r = (kRotorTip + kRotorRoot) / 2 + (kRotorTip - kRotorRoot) / 2 * std::cos(3 * (t - angle));
-        const double x = hub.x + r * std::sin(t), y = hub.y - r * std::cos(t);
-        if (i == 0) cairo_move_to(cr, x, y);
-        else cairo_line_to(cr, x, y);
-    }
-    cairo_close_path(cr);
-    Fill(cr, kOrange);
-    Disc(cr, hub, kHubHole, kWhite);
+    const int x0 = static_cast<int>(hub.x - kRotorTip) - 1, y0 = static_cast<int>(hub.y - kRotorTip) - 1;
+    const int size = static_cast<int>(2 * kRotorTip) + 3;
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> mask(
+        cairo_image_surface_create(CAIRO_FORMAT_A8, size, size), &cairo_surface_destroy);
+    cairo_surface_flush(mask.get());
+    unsigned char* data = cairo_image_surface_get_data(mask.get());
+    const int stride = cairo_image_surface_get_stride(mask.get());
+    for (int j = 0; j < size; ++j)
+        for (int i = 0; i < size; ++i) {
+            const double dx = x0 + i + 0.5 - hub.x, dy = y0 + j + 0.5 - hub.y;
+            const double t = std::atan2(dx, -dy);  // clockwise from straight up
+            const double r = (kRotorTip + kRotorRoot) / 2 + (kRotorTip - kRotorRoot) / 2 * std::cos(3 * (t - angle));
+            const double d = std::hypot(dx, dy);
+            data[j * stride + i] = d < r && d >= kHubHole ? 0xFF : 0;
+        }
+    cairo_surface_mark_dirty(mask.get());
+    SetColour(cr, kOrange);
+    cairo_mask_surface(cr, mask.get(), x0, y0);
 }
 
 void Blower(cairo_t* cr, int frame) {
