@@ -1,0 +1,170 @@
+// Windows platform layer: owns the Win32 window and turns its messages into Picture1 handler calls.
+#include "app/win32/win32_platform.h"
+
+#include <windowsx.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/win32/resource_ids.h"
+#include "input/picture1_handlers.h"
+
+namespace {
+
+constexpr const char* kWindowClass = "Trenox_VK";
+
+// A fixed dialog frame: caption and close box, no minimise or maximise box, no sizing border.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
+
+// GetKeyState's high bit: the key is down now.
+constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
+
+// Buttons and modifier keys as the move handler counts them: left 1, right 2, middle 4; shift 1, ctrl 2, alt 4.
+std::int16_t ButtonsOf(WPARAM keys) {
+    return static_cast<std::int16_t>(((keys & MK_LBUTTON) != 0 ? 1 : 0) | ((keys & MK_RBUTTON) != 0 ? 2 : 0) |
+                                     ((keys & MK_MBUTTON) != 0 ? 4 : 0));
+}
+
+std::int16_t ModifiersOf(WPARAM keys) {
+    const bool altDown = (GetKeyState(VK_MENU) & kKeyDownBit) != 0;
+    return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? 1 : 0) | ((keys & MK_CONTROL) != 0 ? 2 : 0) |
+                                     (altDown ? 4 : 0));
+}
+
+bool OverPicture(int x, int y) { return x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight; }
+
+}  // namespace
+
+bool Win32Platform::Open(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;  // double-clicks arrive as WM_LBUTTONDBLCLK
+    windowClass.lpfnWndProc = &Win32Platform::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(TRENOXVK_ICON));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExA(&windowClass) == 0) return false;
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
+    const int top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
+
+    hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClass, kCaption.data(), kWindowStyle, left, top, width, height,
+                            nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) return false;
+
+    dib_.header.biSize = sizeof dib_.header;
+    dib_.header.biPlanes = 1;
+    dib_.header.biBitCount = kBitsPerPixel;
+    dib_.header.biCompression = BI_RGB;  // decoded by our own RLE8 decoder, never by GDI
+    return true;
+}
+
+void Win32Platform::Run() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    Quit();
+}
+
+void Win32Platform::ShowPicture(const Picture& picture) {
+    shown_ = &picture;
+    dib_.header.biWidth = picture.width;
+    dib_.header.biHeight = -picture.height;  // negative: rows run top down, as the picture holds them
+    dib_.header.biClrUsed = static_cast<DWORD>(picture.palette.size());
+    // 0x00RRGGBB in memory is blue, green, red, 0: exactly an RGBQUAD.
+    static_assert(sizeof dib_.colours == sizeof picture.palette);
+    std::memcpy(dib_.colours, picture.palette.data(), sizeof dib_.colours);
+    if (HDC dc = GetDC(hwnd_); dc != nullptr) {
+        Draw(dc);
+        ReleaseDC(hwnd_, dc);
+    }
+}
+
+void Win32Platform::Draw(HDC dc) const {
+    if (shown_ == nullptr) return;
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(shown_->width), static_cast<DWORD>(shown_->height), 0, 0, 0,
+                      static_cast<UINT>(shown_->height), shown_->pixels.data(),
+                      reinterpret_cast<const BITMAPINFO*>(&dib_), DIB_RGB_COLORS);
+}
+
+void Win32Platform::ProcessPendingEvents() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+        if (message.message == WM_QUIT) Quit();
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void Win32Platform::Quit() { ExitProcess(EXIT_SUCCESS); }
+
+LRESULT CALLBACK Win32Platform::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    PlaybackState& state = window_.playback;
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) break;
+            // Default handling gives the window the keyboard focus before the loop takes over.
+            DefWindowProcA(hwnd_, message, wParam, lParam);
+            window_.Activate(*this);
+            return 0;
+        case WM_CLOSE:
+        case WM_DESTROY: Quit();
+        case WM_ERASEBKGND:
+            if (shown_ != nullptr) return 1;  // the picture covers the whole client area
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd_, &paint);
+            Draw(dc);
+            EndPaint(hwnd_, &paint);
+            return 0;
+        }
+        case WM_CHAR: Picture1_KeyPress(state, *this, static_cast<std::int16_t>(wParam)); return 0;
+        case WM_MOUSEMOVE:
+            Picture1_MouseMove(state, ButtonsOf(wParam), ModifiersOf(wParam), PictureX(GET_X_LPARAM(lParam)),
+                               PictureY(GET_Y_LPARAM(lParam)));
+            return 0;
+        case WM_LBUTTONDOWN:
+            // Capture keeps moves coming while the button is held outside the window.
+            SetCapture(hwnd_);
+            pressedOverPicture_ = OverPicture(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONUP: OnLeftButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+        case WM_LBUTTONDBLCLK: Picture1_DblClick(*this); return 0;
+        case WM_CAPTURECHANGED: pressedOverPicture_ = false; return 0;
+        default: break;
+    }
+    return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void Win32Platform::OnLeftButtonUp(int x, int y) {
+    const bool click = pressedOverPicture_ && OverPicture(x, y);
+    pressedOverPicture_ = false;
+    ReleaseCapture();
+    if (click) Picture1_Click(window_.playback);
+}

@@ -1,0 +1,49 @@
+// Windows platform layer: the main window as a Win32 window, its messages as Picture1 handler calls.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX  // keeps min and max out of the way of <algorithm>
+#endif
+#include <windows.h>
+
+#include <tuple>
+
+#include "app/platform.h"
+#include "app/trenox_vk.h"
+
+class Win32Platform final : public Platform {
+public:
+    explicit Win32Platform(Trenox_VK& window) : window_(window) {}
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+    ~Win32Platform() = default;
+
+    // Creates the hidden, centred window; returns false if Windows refuses it.
+    bool Open(HINSTANCE instance);
+    // Shows the window and processes its messages; the first activation starts the playback loop.
+    [[noreturn]] void Run();
+
+    void ShowPicture(const Picture& picture) override;
+    void ProcessPendingEvents() override;
+    [[noreturn]] void Quit() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnLeftButtonUp(int x, int y);
+    void Draw(HDC dc) const;
+
+    // An 8-bit DIB header with its colour table, as SetDIBitsToDevice takes it.
+    static constexpr WORD kBitsPerPixel = 8;
+    struct PaletteDib {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[std::tuple_size_v<decltype(Picture::palette)>];
+    };
+
+    Trenox_VK& window_;
+    HWND hwnd_ = nullptr;
+    const Picture* shown_ = nullptr;  // what Picture1 shows; nothing until frame 1
+    PaletteDib dib_{};
+    bool pressedOverPicture_ = false;  // a click needs the left button pressed and released over it
+};
