@@ -22,7 +22,8 @@ constexpr double kDeg = kPi / 180.0;
 
 // Line weights.
 constexpr double kOutline = 3.0;      // casing, sump, housing, duct
-constexpr double kThinOutline = 2.0;  // pipes, ports, brackets
+constexpr double kThinOutline = 2.0;  // ports
+constexpr double kPipeWidth = 18.0;
 constexpr double kHalo = 2.0;         // white outline round moving parts
 
 // Still parts.
@@ -132,7 +133,7 @@ void Cylinder(cairo_t* cr) {
         cairo_line_to(cr, x - 8, kBottomWallBottom + 14);
         cairo_line_to(cr, x + 8, kBottomWallBottom + 14);
         cairo_line_to(cr, x + 14, kBottomWallBottom);
-        Stroke(cr, kNearBlack, kThinOutline);
+        Stroke(cr, kNearBlack, kOutline);
     }
     for (const Vec& p : {kLeftPivot, kRightPivot}) {
         cairo_new_path(cr);
@@ -140,7 +141,7 @@ void Cylinder(cairo_t* cr) {
         cairo_line_to(cr, p.x - 14, p.y);
         cairo_line_to(cr, p.x + 14, p.y);
         cairo_line_to(cr, p.x + 22, kBottomWallBottom);
-        Stroke(cr, kNearBlack, kThinOutline);
+        Stroke(cr, kNearBlack, kOutline);
     }
 }
 
@@ -173,13 +174,13 @@ void Tube(cairo_t* cr, Vec a, Vec c1, Vec c2, Vec b) {
         cairo_move_to(cr, a.x, a.y);
         cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, b.x, b.y);
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-        Stroke(cr, pass == 0 ? kNearBlack : kWhite, pass == 0 ? 16 : 16 - 2 * kThinOutline);
+        Stroke(cr, pass == 0 ? kNearBlack : kWhite, pass == 0 ? kPipeWidth : kPipeWidth - 2 * kOutline);
     }
 }
 
 void Pipes(cairo_t* cr) {
-    Tube(cr, {231, 143}, {231, 90}, {224, 60}, {224, 9});
-    Tube(cr, {262, 143}, {262, 100}, {267, 70}, {267, 22});
+    Tube(cr, {228, 143}, {228, 90}, {224, 60}, {224, 9});
+    Tube(cr, {263, 143}, {263, 100}, {266, 70}, {266, 24});
 }
 
 void AirDuct(cairo_t* cr) {
