@@ -1,0 +1,26 @@
+# Fails unless the program imports only DLLs that every Windows system has, so that it runs
+# without any DLL beside it. Called as: cmake -DOBJDUMP=... -DPROGRAM=TrenoxVK.exe -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll)
+
+execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot read the import table of ${PROGRAM}")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+if(NOT imports)
+  message(FATAL_ERROR "no imported DLL found in ${PROGRAM}: the import table was not read")
+endif()
+set(foreign "")
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system_dlls)
+    list(APPEND foreign "${dll}")
+  endif()
+endforeach()
+if(foreign)
+  message(FATAL_ERROR "${PROGRAM} needs DLLs that Windows does not carry: ${foreign}")
+endif()
+message(STATUS "${PROGRAM} imports only: ${imports}")
