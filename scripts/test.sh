@@ -12,3 +12,12 @@ ctest --preset default
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 ctest --preset fuzz
+
+# Every unit and end-to-end test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan
+
+# clang-tidy over the repo's own sources, with the checks that .clang-tidy keeps.
+cmake --preset tidy >/dev/null
+run-clang-tidy -quiet -j 2 -p build-tidy "^$PWD/(app|bench|frames|input|playback|tests|tools)/"
