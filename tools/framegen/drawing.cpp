@@ -107,7 +107,7 @@ void Casing(cairo_t* cr) {
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     Stroke(cr, kNearBlack, kOutline);
     // Four short strokes on the left flank.
-    for (double y : {313.0, 333.0, 352.0, 370.0}) Rect(cr, 58, y - 1, 80, y + 2, kNearBlack);
+    for (double y : {313.0, 333.0, 352.0, 370.0}) Rect(cr, 48, y - 1, 72, y + 2, kNearBlack);
     // The oil sump with its wavy bottom.
     cairo_new_path(cr);
     cairo_move_to(cr, 150.5, 462);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "kinematics.h"
 
@@ -39,7 +40,7 @@ TEST(Kinematics, CrankPinsStandHalfATurnApartAtTheTableAngles) {
     for (int n = 1; n <= kFrames; ++n) {
         const Pose p = SolvePose(Fit().dims, n);
         EXPECT_DOUBLE_EQ(p.crankAngleDeg, 20.0 * (n - 1) - 6.5);
-        const double a = std::atan2(p.crankPin.x - kCrankAxis.x, kCrankAxis.y - p.crankPin.y) * 180 / M_PI;
+        const double a = std::atan2(p.crankPin.x - kCrankAxis.x, kCrankAxis.y - p.crankPin.y) * 180 / std::numbers::pi;
         EXPECT_NEAR(std::remainder(a - p.crankAngleDeg, 360.0), 0.0, 1e-9);
         EXPECT_NEAR(std::hypot(p.crankPin.x - kCrankAxis.x, p.crankPin.y - kCrankAxis.y), kCrankRadius, 1e-9);
         // The second pin lies on the same line through the axis, on the other side.
