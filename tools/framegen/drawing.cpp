@@ -41,9 +41,10 @@ constexpr double kRodWidth = 8.0;
 constexpr double kRockerWidth = 11.0;
 constexpr double kRockerBulge = 30.0;     // control point of the rocker's curve, outwards of the pivot
 
-// Rotors: three lobes, tip radius and root radius; 40 deg a frame.
-constexpr double kRotorTip = 44.0;
-constexpr double kRotorRoot = 33.0;
+// Rotors: three lobes between a tip and a root radius; the exponent narrows the lobes.
+constexpr double kRotorTip = 46.0;
+constexpr double kRotorRoot = 30.0;
+constexpr double kLobeShape = 1.5;
 constexpr double kHubHole = 6.0;
 
 void SetColour(cairo_t* cr, PaletteIndex index) {
@@ -338,7 +339,8 @@ void Rotor(cairo_t* cr, Vec hub, double angle) {
         for (int i = 0; i < size; ++i) {
             const double dx = x0 + i + 0.5 - hub.x, dy = y0 + j + 0.5 - hub.y;
             const double t = std::atan2(dx, -dy);  // clockwise from straight up
-            const double r = (kRotorTip + kRotorRoot) / 2 + (kRotorTip - kRotorRoot) / 2 * std::cos(3 * (t - angle));
+            const double r =
+                kRotorRoot + (kRotorTip - kRotorRoot) * std::pow((1 + std::cos(3 * (t - angle))) / 2, kLobeShape);
             const double d = std::hypot(dx, dy);
             data[j * stride + i] = d < r && d >= kHubHole ? 0xFF : 0;
         }
