@@ -4,8 +4,13 @@
 // rigidly about its fixed pivot; the short rod joins the rocker's upper end to the gudgeon pin;
 // the piston slides along the bore axis. Part 1.2 puts both long rods on the one crank pin, but
 // then the pistons move the same way; the left rod is driven from a second pin half a turn
-// round the crank instead (issue 3). The rocker and rod dimensions are fitted here, by least
-// squares, to the pistons' outer ends in the table of Part 1.2.
+// round the crank instead, on the counterweight (issue 3). The rocker and rod dimensions are
+// fitted here, by Levenberg-Marquardt least squares, to the pistons' outer ends in the table of
+// Part 1.2; this file is where the drawing's dimensions come from.
+//
+// Coordinates are frame pixels, y down, pixel (i, j) covering [i, i+1) x [j, j+1). A table entry
+// is the column of a piston's outermost pixel, so the left piston's outer face lies at x = entry
+// and the right piston's at x = entry + 1.
 #include "kinematics.h"
 
 #include <algorithm>

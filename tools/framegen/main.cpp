@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
         using namespace framegen;
         const FitResult fit = FitMechanism();
         for (const auto& [name, s] : {std::pair{"left", fit.dims.left}, std::pair{"right", fit.dims.right}})
-            std::printf("%-5s rocker: upper arm %.2f, lower arm %.2f, lower arm %.2f deg outwards; short rod %.2f, "
-                        "long rod %.2f; gudgeon pin %.2f from the outer end; drive pin radius %.2f\n",
+            std::printf("%-5s side: rocker upper arm %.2f, lower arm %.2f turned %.2f deg outwards from straight down; "
+                        "short rod %.2f, long rod %.2f; gudgeon pin %.2f from the outer end; drive pin radius %.2f\n",
                         name, s.upperArm, s.lowerArm, s.lowerAngle * 180.0 / 3.14159265358979323846, s.shortRod,
                         s.longRod, s.gudgeonOffset, s.driveRadius);
         std::printf("worst piston error: left %.3f px, right %.3f px; worst rod length error %.2g px; "
