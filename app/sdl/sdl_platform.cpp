@@ -79,6 +79,9 @@ SdlPlatform::~SdlPlatform() {
 bool SdlPlatform::Open(bool vsync) {
     // The software renderer starts fast and small; an OpenGL one would load Mesa for a 2-D blit.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Only X11 shows a window we can use (button timestamps, frame hints); without it SDL would
+    // fall back to an off-screen driver and wait forever for an activation that never comes.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "TrenoxVK: no display found (%s)\n", SDL_GetError());
         return false;
