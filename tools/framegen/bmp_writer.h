@@ -1,4 +1,4 @@
-// The frame file format of Part 1.1: a BI_RLE8 Windows bitmap with the 3-3-2 colour table.
+// The frame file format: a BI_RLE8 Windows bitmap with the 3-3-2 colour table.
 #pragma once
 
 #include <array>

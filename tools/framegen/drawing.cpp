@@ -1,4 +1,4 @@
-// The frame artwork of Part 1.2: the still parts, the mechanism in the pose of the kinematic
+// The frame artwork: the still parts, the mechanism in the pose of the kinematic
 // model, and the blower rotors. Back to front: casing and still line work, crank web, left
 // linkage, right linkage, pistons with their short rods, blower rotors. Every moving part that
 // can pass in front of another carries a thin white outline, so crossings read clearly.

@@ -1,4 +1,4 @@
-// Draws one frame of Part 1.2 with Cairo and maps it to the nine palette indices.
+// Draws one frame with Cairo and maps it to the nine palette indices.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@ namespace framegen {
 inline constexpr int kWidth = 800;
 inline constexpr int kHeight = 600;
 
-// The nine palette entries that occur in the pictures (Part 1.2).
+// The nine palette entries that occur in the pictures.
 enum PaletteIndex : std::uint8_t {
     kWhite = 255,
     kNearBlack = 32,

@@ -2,11 +2,11 @@
 //
 // Each side: the long rod joins the rocker's lower end to a pin on the crank; the rocker turns
 // rigidly about its fixed pivot; the short rod joins the rocker's upper end to the gudgeon pin;
-// the piston slides along the bore axis. Part 1.2 puts both long rods on the one crank pin, but
-// then the pistons move the same way; the left rod is driven from a second pin half a turn
-// round the crank instead, on the counterweight (issue 3). The rocker and rod dimensions are
-// fitted here, by Levenberg-Marquardt least squares, to the pistons' outer ends in the table of
-// Part 1.2; this file is where the drawing's dimensions come from.
+// the piston slides along the bore axis. With both long rods on the one crank pin the two pistons
+// would move the same way, not opposed; so the left rod is driven from a second pin half a turn
+// round the crank, on the counterweight. The rocker and rod dimensions are fitted here, by
+// Levenberg-Marquardt least squares, to the pistons' outer ends in the per-frame table; this
+// file is where the drawing's dimensions come from.
 //
 // Coordinates are frame pixels, y down, pixel (i, j) covering [i, i+1) x [j, j+1). A table entry
 // is the column of a piston's outermost pixel, so the left piston's outer face lies at x = entry

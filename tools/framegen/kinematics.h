@@ -1,5 +1,5 @@
 // The engine's mechanism: crank, long rods, rockers, short rods and pistons, and the
-// least-squares fit that gives the rocker and rod dimensions from the table of Part 1.2.
+// least-squares fit that gives the rocker and rod dimensions from the per-frame piston table.
 #pragma once
 
 #include <array>
@@ -24,7 +24,7 @@ inline constexpr double kBoreAxisY = (kBoreTop + kBoreBottom) / 2;
 inline constexpr double kPistonLength = 100.0;       // outer end to crown rim
 inline constexpr double kGudgeonOffset = 35.0;       // pin centre from the piston's outer end
 
-// The per-frame table of Part 1.2: column of each piston's outermost pixel.
+// The per-frame piston table: column of each piston's outermost pixel.
 inline constexpr std::array<int, kFrames> kLeftOuterTable = {181, 197, 212, 222, 227, 225, 216, 201, 184,
                                                              169, 156, 146, 140, 136, 136, 142, 152, 165};
 inline constexpr std::array<int, kFrames> kRightOuterTable = {494, 479, 461, 445, 435, 432, 436, 446, 460,

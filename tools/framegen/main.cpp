@@ -1,4 +1,4 @@
-// framegen: draws the eighteen frames of Part 1.2 and writes them as RLE8 bitmaps (Part 1.1).
+// framegen: draws the eighteen frames and writes them as RLE8 bitmaps.
 // Usage: framegen OUTPUT_DIR   (writes OUTPUT_DIR/frame01.bmp ... frame18.bmp)
 #include <cstdio>
 #include <exception>

@@ -1,6 +1,6 @@
-// Audit of the committed frame files (issue 3 item 5): reads frames/frameNN.bmp, decodes them with
-// the project's strict decoder and checks each picture against Parts 1.1 and 1.2 of the
-// specification. It uses only the specification's numbers, never the generator's.
+// Audit of the committed frame files: reads frames/frameNN.bmp, decodes them with the project's
+// strict decoder and checks each picture against the engine's published figures (file format,
+// colours, crank angles, piston table, ports, blower phases), never against the generator's numbers.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -19,7 +19,7 @@
 
 namespace {
 
-// --- The specification's numbers (Part 1.2) ----------------------------------------------------
+// --- The engine's figures ---------------------------------------------------------------------
 
 constexpr std::uint8_t kWhite = 255, kNearBlack = 32, kBlue = 3, kRed = 224, kTeal = 18, kLightBlue = 219,
                        kGreen = 28, kOrange = 244, kOlive = 149;
@@ -91,7 +91,7 @@ double AngleDiff(double a, double b) { return std::remainder(a - b, 360.0); }
 
 class FrameAudit : public ::testing::TestWithParam<int> {};
 
-// --- Part 1.1: the file ------------------------------------------------------------------------
+// --- The file ---------------------------------------------------------------------------------
 
 TEST_P(FrameAudit, HeaderFieldsAndColourTable) {
     const int n = GetParam();
@@ -114,7 +114,7 @@ TEST_P(FrameAudit, HeaderFieldsAndColourTable) {
     EXPECT_EQ(U32(b, 42), 0u) << "vertical resolution";
     EXPECT_EQ(U32(b, 46), 256u) << "colours used";
     EXPECT_EQ(U32(b, 50), 0u) << "colours important";
-    // Encoded size as Part 1.1 gives it.
+    // Encoded size within the range the frame set is known for.
     EXPECT_GE(b.size() - 1078, 19034u);
     EXPECT_LE(b.size() - 1078, 19970u);
 
@@ -134,7 +134,7 @@ TEST_P(FrameAudit, HeaderFieldsAndColourTable) {
     EXPECT_EQ(f.picture.palette[kOlive], 0x80A040u);
 }
 
-// --- Part 1.2: colours and extent --------------------------------------------------------------
+// --- Colours and extent -----------------------------------------------------------------------
 
 TEST_P(FrameAudit, UsesExactlyTheNineColours) {
     PICTURE_OR_FAIL(pic, GetParam());
@@ -165,7 +165,7 @@ TEST_P(FrameAudit, WhiteMarginsAndDrawingBounds) {
     EXPECT_GE(maxY, 576);
 }
 
-// --- Part 1.2: the crank -----------------------------------------------------------------------
+// --- The crank --------------------------------------------------------------------------------
 
 struct Dot {
     double x = 0, y = 0;
@@ -266,7 +266,7 @@ TEST_P(FrameAudit, CrankPinAtItsAngleAndRadius) {
     }
 }
 
-// --- Part 1.2: pistons and ports ---------------------------------------------------------------
+// --- Pistons and ports ------------------------------------------------------------------------
 
 // The row through the pistons' upper shell, clear of rods and pins.
 constexpr int kShellRow = 177;
@@ -316,7 +316,7 @@ TEST_P(FrameAudit, PortStatesMatchTheTable) {
         << PortName(kRightPorts[n - 1]);
 }
 
-// --- Part 1.2: blower --------------------------------------------------------------------------
+// --- Blower -----------------------------------------------------------------------------------
 
 // Angle of a lobe (degrees clockwise from up, 0..120) from the rotor's outline as seen from its hub.
 double LobeAngle(const Picture& pic, int hubY) {
