@@ -12,7 +12,7 @@ exe=build-win/TrenoxVK.exe
 [ -x "$exe" ] || { echo "build $exe first: cmake --preset windows && cmake --build --preset windows" >&2; exit 2; }
 c++ -std=c++20 -O2 -I. -o "$out" tests/win32/startup_probe.cpp frames/rle8_decoder.cpp -lX11
 
-export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX=$PWD/build-win/wine/figures WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 Xvfb "$display" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
