@@ -1,0 +1,80 @@
+// The suite's shared state, and main(): which program to test and whether a window manager runs.
+#include "tests/e2e/e2e_environment.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+std::unique_ptr<XServer>& ServerSlot() {
+    static std::unique_ptr<XServer> server;
+    return server;
+}
+
+// Ends the shared X server (and its window manager) once every test has run.
+class SharedServerEnvironment final : public ::testing::Environment {
+public:
+    void TearDown() override { ServerSlot().reset(); }
+};
+
+std::vector<std::string> SplitWords(const std::string& text) {
+    std::istringstream words(text);
+    std::vector<std::string> result;
+    for (std::string word; words >> word;) result.push_back(word);
+    return result;
+}
+
+}  // namespace
+
+E2eOptions& Options() {
+    static E2eOptions options;
+    return options;
+}
+
+XServer& SharedServer() {
+    std::unique_ptr<XServer>& server = ServerSlot();
+    if (!server) server = XServer::Start(Options().withWindowManager);
+    if (!server) {
+        std::cerr << "no free X display could be started\n";
+        std::exit(EXIT_FAILURE);
+    }
+    return *server;
+}
+
+const FrameCatalog& Frames() {
+    static const FrameCatalog frames;
+    return frames;
+}
+
+void ProgramTest::SetUp() {
+    program_ = std::make_unique<ProgramUnderTest>(SharedServer(), Frames(), Options().command);
+    ASSERT_NE(program_->ProgramWindow(), 0U) << "the program's window never came up";
+}
+
+// Usage: trenox_e2e [gtest options] [--window-manager] -- program [arguments...]
+// The program may instead come from TRENOX_E2E_PROGRAM (split at spaces), the window manager
+// from TRENOX_E2E_WINDOW_MANAGER=1.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    E2eOptions& options = Options();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--window-manager") == 0) {
+            options.withWindowManager = true;
+        } else if (std::strcmp(argv[i], "--") == 0) {
+            options.command.assign(argv + i + 1, argv + argc);
+            break;
+        }
+    }
+    if (const char* program = std::getenv("TRENOX_E2E_PROGRAM"); options.command.empty() && program != nullptr)
+        options.command = SplitWords(program);
+    if (const char* manager = std::getenv("TRENOX_E2E_WINDOW_MANAGER"); manager != nullptr && *manager == '1')
+        options.withWindowManager = true;
+    if (options.command.empty()) {
+        std::cerr << "usage: " << argv[0] << " [--window-manager] -- program [arguments...]\n";
+        return EXIT_FAILURE;
+    }
+    ::testing::AddGlobalTestEnvironment(new SharedServerEnvironment);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,33 @@
+// What the whole end-to-end suite shares: the command under test, its X server, the frames.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/frame_catalog.h"
+#include "tests/e2e/program_under_test.h"
+#include "tests/e2e/x_server.h"
+
+struct E2eOptions {
+    std::vector<std::string> command;  // the program to test, e.g. {"build/TrenoxVK"} or {"wine", "TrenoxVK.exe"}
+    bool withWindowManager = false;     // run openbox on the test display
+};
+
+// Set once by main() from its command line and the environment.
+E2eOptions& Options();
+// The X server of the suite, started on first use and ended when the suite ends.
+XServer& SharedServer();
+const FrameCatalog& Frames();
+
+// A test that starts the program in its own window on the shared server.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    ProgramUnderTest& Program() { return *program_; }
+
+private:
+    std::unique_ptr<ProgramUnderTest> program_;
+};

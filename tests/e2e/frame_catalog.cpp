@@ -1,0 +1,76 @@
+// Frame identification: the visible part of each decoded frame, hashed for a fast exact look-up.
+#include "tests/e2e/frame_catalog.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "frames/frame_set.h"
+
+namespace {
+
+constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
+constexpr std::uint64_t kFnvOffset = 14695981039346656037ULL;
+constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
+
+std::uint64_t HashRegion(const Capture& capture, ClientOffset offset) {
+    std::uint64_t hash = kFnvOffset;
+    for (int y = 0; y < kShownHeight; ++y) {
+        const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
+        for (int x = 0; x < kShownWidth; ++x) hash = (hash ^ (row[x] & kRgbMask)) * kFnvPrime;
+    }
+    return hash;
+}
+
+bool Fits(const Capture& capture, ClientOffset offset) {
+    return offset.x >= 0 && offset.y >= 0 && offset.x + kShownWidth <= capture.width &&
+           offset.y + kShownHeight <= capture.height;
+}
+
+}  // namespace
+
+FrameCatalog::FrameCatalog() {
+    for (int k = 0; k < kFrames; ++k) {
+        Picture picture;
+        const DecodeError error = DecodeRle8Bitmap(kEmbeddedFrameFiles[static_cast<std::size_t>(k)], picture);
+        if (error != DecodeError::None || picture.width < kShownWidth || picture.height < kShownHeight)
+            throw std::runtime_error("frame " + std::to_string(k + 1) + " does not decode");
+        Capture shown{kShownWidth, kShownHeight, {}};
+        shown.pixels.reserve(static_cast<std::size_t>(kShownWidth) * kShownHeight);
+        for (int y = 0; y < kShownHeight; ++y) {
+            for (int x = 0; x < kShownWidth; ++x) shown.pixels.push_back(picture.palette[picture.At(x, y)] & kRgbMask);
+        }
+        byHash_.emplace(HashRegion(shown, {}), k);
+        shown_[static_cast<std::size_t>(k)] = std::move(shown.pixels);
+    }
+}
+
+bool FrameCatalog::Matches(int frameIndex, const Capture& capture, ClientOffset offset) const {
+    const std::vector<std::uint32_t>& expected = shown_[static_cast<std::size_t>(frameIndex)];
+    for (int y = 0; y < kShownHeight; ++y) {
+        const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
+        const std::uint32_t* want = &expected[static_cast<std::size_t>(y) * kShownWidth];
+        for (int x = 0; x < kShownWidth; ++x) {
+            if ((row[x] & kRgbMask) != want[x]) return false;
+        }
+    }
+    return true;
+}
+
+std::optional<int> FrameCatalog::Identify(const Capture& capture, ClientOffset offset) const {
+    if (!Fits(capture, offset)) return std::nullopt;
+    const auto found = byHash_.find(HashRegion(capture, offset));
+    if (found == byHash_.end() || !Matches(found->second, capture, offset)) return std::nullopt;
+    return found->second + 1;
+}
+
+std::optional<ClientOffset> FrameCatalog::Locate(const Capture& capture) const {
+    // Compares pixel by pixel, stopping at the first difference: cheap at every wrong offset.
+    for (int y = 0; y + kShownHeight <= capture.height; ++y) {
+        for (int x = 0; x + kShownWidth <= capture.width; ++x) {
+            for (int k = 0; k < kFrames; ++k) {
+                if (Matches(k, capture, {x, y})) return ClientOffset{x, y};
+            }
+        }
+    }
+    return std::nullopt;
+}

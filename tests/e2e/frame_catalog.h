@@ -1,0 +1,45 @@
+// What each of the eighteen frames looks like in the window, and which one a screenshot shows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+// The client area: what of a frame the window shows.
+inline constexpr int kShownWidth = 799;
+inline constexpr int kShownHeight = 598;
+inline constexpr int kFrames = 18;
+
+// A screenshot of a window, 0x00RRGGBB per pixel, top row first.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// Where the client area starts inside a captured window (non-zero when the capture has a frame).
+struct ClientOffset {
+    int x = 0;
+    int y = 0;
+};
+
+class FrameCatalog {
+public:
+    // Decodes the frames built into the program, as the program itself does.
+    FrameCatalog();
+
+    // Frame number (1 to 18) that fills the client area at `offset` exactly, if any.
+    std::optional<int> Identify(const Capture& capture, ClientOffset offset) const;
+    // The offset at which some frame fills the capture exactly, if any.
+    std::optional<ClientOffset> Locate(const Capture& capture) const;
+    // Number of distinct pictures among the frames' visible parts.
+    std::size_t DistinctFrames() const { return byHash_.size(); }
+
+private:
+    bool Matches(int frameIndex, const Capture& capture, ClientOffset offset) const;
+
+    std::array<std::vector<std::uint32_t>, kFrames> shown_;  // visible part of each frame, as RGB
+    std::unordered_map<std::uint64_t, int> byHash_;           // hash of a visible part -> frame index
+};

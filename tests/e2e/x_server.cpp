@@ -1,0 +1,91 @@
+// Starts Xvfb on a free display number and connects to it; starts openbox when asked.
+#include "tests/e2e/x_server.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// Display numbers these tests may take, so that parallel runs on a shared machine do not collide.
+constexpr int kFirstDisplay = 40;
+constexpr int kLastDisplay = 59;
+
+constexpr std::chrono::milliseconds kStartTimeout{10000};
+constexpr std::chrono::milliseconds kPollInterval{10};
+
+bool DisplayLooksTaken(int number) {
+    const std::string n = std::to_string(number);
+    return std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n);
+}
+
+// Connects once the server listens; nullptr if it ended first (display taken) or never answered.
+Display* ConnectWhenReady(ChildProcess& server, const std::string& name) {
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!server.Running()) return nullptr;
+        if (Display* display = XOpenDisplay(name.c_str()); display != nullptr) return display;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return nullptr;
+}
+
+bool HasWindowManagerCheck(Display* display) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &remaining, &data) == Success &&
+                       count == 1;
+    if (data != nullptr) XFree(data);
+    return found;
+}
+
+}  // namespace
+
+std::unique_ptr<XServer> XServer::Start(bool withWindowManager) {
+    const std::string screen =
+        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+    for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
+        if (DisplayLooksTaken(number)) continue;
+        const std::string name = ":" + std::to_string(number);
+        // -noreset: the server keeps its state (pointer position) when the last program leaves.
+        ChildProcess server = ChildProcess::Start(
+            {"Xvfb", name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"}, "", /*quiet=*/true);
+        Display* display = ConnectWhenReady(server, name);
+        if (display == nullptr) continue;
+        std::unique_ptr<XServer> result(new XServer(name, std::move(server), display));
+        if (withWindowManager && !result->StartWindowManager()) return nullptr;
+        return result;
+    }
+    return nullptr;
+}
+
+bool XServer::StartWindowManager() {
+    windowManager_ = ChildProcess::Start({"openbox"}, name_, /*quiet=*/true);
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (HasWindowManagerCheck(display_)) return true;
+        if (!windowManager_->Running()) return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return false;
+}
+
+void XServer::Kill() {
+    if (display_ != nullptr) {
+        // Our own connection would die with the server: drop it first.
+        XCloseDisplay(display_);
+        display_ = nullptr;
+    }
+    windowManager_.reset();
+    server_.Kill();
+}
+
+XServer::~XServer() { Kill(); }
