@@ -42,6 +42,21 @@ void AskForFixedDialogFrame(SDL_Window* window) {
                     reinterpret_cast<const unsigned char*>(hints), 5);
 }
 
+// SDL centres the client area; with a window manager's frame around it, centre the whole window.
+void CentreWithFrame(SDL_Window* window) {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    SDL_Rect screen;
+    SDL_PumpEvents();  // reads the frame's size, which the window manager sets as it maps the window
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0 || top + left + bottom + right == 0 ||
+        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0)
+        return;
+    SDL_SetWindowPosition(window, screen.x + (screen.w - (kClientWidth + left + right)) / 2 + left,
+                          screen.y + (screen.h - (kClientHeight + top + bottom)) / 2 + top);
+}
+
 std::int16_t KeyCodeOf(SDL_Keycode key) {
     switch (key) {
         case SDLK_ESCAPE: return kKeyEscape;
@@ -105,6 +120,7 @@ bool SdlPlatform::Open(bool vsync) {
 
 void SdlPlatform::Run() {
     SDL_ShowWindow(sdlWindow_);
+    CentreWithFrame(sdlWindow_);
     SDL_RaiseWindow(sdlWindow_);
     SDL_Event event;
     while (SDL_WaitEvent(&event) != 0) Dispatch(event);
