@@ -59,8 +59,9 @@ bool Win32Platform::Open(HINSTANCE instance) {
     const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
     const int top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
 
+    opened_ = this;
     hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClass, kCaption.data(), kWindowStyle, left, top, width, height,
-                            nullptr, nullptr, instance, this);
+                            nullptr, nullptr, instance, nullptr);
     if (hwnd_ == nullptr) return false;
 
     dib_.header.biSize = sizeof dib_.header;
@@ -93,6 +94,9 @@ void Win32Platform::ShowPicture(const Picture& picture) {
         Draw(dc);
         ReleaseDC(hwnd_, dc);
     }
+    // On screen now, not after the pacing delay: Wine hands a window's drawing to the X server only
+    // when its thread waits for messages or finds none, and a wait of no time is enough for that.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 }
 
 void Win32Platform::Draw(HDC dc) const {
@@ -114,13 +118,9 @@ void Win32Platform::ProcessPendingEvents() {
 void Win32Platform::Quit() { ExitProcess(EXIT_SUCCESS); }
 
 LRESULT CALLBACK Win32Platform::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
+    // Messages sent while CreateWindowEx runs come before hwnd_ is known; Windows handles those.
+    if (opened_ == nullptr || opened_->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return opened_->Handle(message, wParam, lParam);
 }
 
 LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -41,6 +41,8 @@ private:
         RGBQUAD colours[std::tuple_size_v<decltype(Picture::palette)>];
     };
 
+    static inline Win32Platform* opened_ = nullptr;  // the program's one window, for WindowProc
+
     Trenox_VK& window_;
     HWND hwnd_ = nullptr;
     const Picture* shown_ = nullptr;  // what Picture1 shows; nothing until frame 1
