@@ -57,6 +57,9 @@ void CentreWithFrame(SDL_Window* window) {
                           screen.y + (screen.h - (kClientHeight + top + bottom)) / 2 + top);
 }
 
+// Losing the display is the quit action too: by default Xlib would end the process with status 1.
+int QuitOnDisplayLoss(Display* /*display*/) { std::_Exit(EXIT_SUCCESS); }
+
 std::int16_t KeyCodeOf(SDL_Keycode key) {
     switch (key) {
         case SDLK_ESCAPE: return kKeyEscape;
@@ -113,6 +116,7 @@ bool SdlPlatform::Open(bool vsync) {
         return false;
     }
     AskForFixedDialogFrame(sdlWindow_);
+    XSetIOErrorHandler(QuitOnDisplayLoss);
     // X11 timestamps tell when a button was really pressed, however late the loop reads it.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return true;
