@@ -53,6 +53,28 @@ void ProgramTest::SetUp() {
     ASSERT_NE(program_->ProgramWindow(), 0U) << "the program's window never came up";
 }
 
+void ProgramTest::WaitUntilShowing() {
+    ASSERT_TRUE(program_->WaitForFrame([](int) { return true; }, kFrameTimeout)) << "no frame was ever shown";
+}
+
+int ProgramTest::SpeedUpAndHold() {
+    // Near the top-left corner the idle count is a few dozen iterations: frames follow at once.
+    constexpr int kNearCorner = 40;
+    WaitUntilShowing();
+    program_->MovePointerTo(kNearCorner, kNearCorner);
+    program_->PressKey("asterisk");
+    const std::optional<int> held = program_->WaitForSteadyFrame(kHeldFor, kFrameTimeout);
+    EXPECT_TRUE(held.has_value()) << "the run did not stop";
+    return held.value_or(0);
+}
+
+void ProgramTest::ExpectKeyShows(const std::string& keyName, int wanted) {
+    program_->PressKey(keyName);
+    EXPECT_TRUE(program_->WaitForFrame([wanted](int frame) { return frame == wanted; }, kFrameTimeout))
+        << "after " << keyName << ": frame " << wanted << " never came";
+    EXPECT_EQ(program_->WaitForSteadyFrame(kHeldFor, kFrameTimeout), wanted) << "after " << keyName;
+}
+
 // Usage: trenox_e2e [gtest options] [--window-manager] -- program [arguments...]
 // The program may instead come from TRENOX_E2E_PROGRAM (split at spaces), the window manager
 // from TRENOX_E2E_WINDOW_MANAGER=1.

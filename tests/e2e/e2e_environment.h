@@ -22,11 +22,25 @@ E2eOptions& Options();
 XServer& SharedServer();
 const FrameCatalog& Frames();
 
+// How long the tests wait: for a frame at the starting pace (about a second each, more on a
+// loaded machine), for the program to end, and how long a frame must stay to count as held.
+inline constexpr auto kFrameTimeout = 10s;
+inline constexpr auto kExitTimeout = 10s;
+inline constexpr auto kHeldFor = 300ms;
+
 // A test that starts the program in its own window on the shared server.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
     ProgramUnderTest& Program() { return *program_; }
+
+    // Waits for the first frame, which also tells where the client area is.
+    void WaitUntilShowing();
+    // Moves the pointer over the picture (which makes the run fast) and stops the run;
+    // returns the frame it holds.
+    int SpeedUpAndHold();
+    // Presses a key and expects the frame `wanted` to come and stay.
+    void ExpectKeyShows(const std::string& keyName, int wanted);
 
 private:
     std::unique_ptr<ProgramUnderTest> program_;

@@ -1,0 +1,67 @@
+// The mouse on the picture: a click switches to stepping with the pointer and back; a double-click quits.
+#include <thread>
+
+#include "tests/e2e/e2e_environment.h"
+
+namespace {
+
+// Clicks further apart than this are two clicks, not a double-click.
+constexpr auto kBetweenClicks = 700ms;
+constexpr int kStep = 10;  // pixels per pointer move
+constexpr int kInside = 200;
+
+using MouseTest = ProgramTest;
+
+void ExpectMoveShows(ProgramUnderTest& program, int dx, int dy, int wanted) {
+    program.MovePointerBy(dx, dy);
+    EXPECT_TRUE(program.WaitForFrame([wanted](int frame) { return frame == wanted; }, kFrameTimeout))
+        << "after a move by (" << dx << ", " << dy << "): frame " << wanted << " never came";
+    EXPECT_EQ(program.WaitForSteadyFrame(kHeldFor, kFrameTimeout), wanted);
+}
+
+TEST_F(MouseTest, ClickStepsWithThePointerAndClickAgainResumesTheRun) {
+    ProgramUnderTest& program = Program();
+    WaitUntilShowing();
+    program.MovePointerTo(kInside, kInside);
+    program.Click();
+    // Entering manual mode stops nothing: the first move asks for a step, which stops the run.
+    program.MovePointerBy(0, kStep);
+    const std::optional<int> held = program.WaitForSteadyFrame(kHeldFor, kFrameTimeout);
+    ASSERT_TRUE(held.has_value()) << "the first move in manual mode did not stop the run";
+
+    ExpectMoveShows(program, 0, kStep, FrameAfter(*held, 1));   // down: forward
+    ExpectMoveShows(program, 0, kStep, FrameAfter(*held, 2));
+    ExpectMoveShows(program, 0, -kStep, FrameAfter(*held, 1));  // up: back
+    ExpectMoveShows(program, kStep, 0, FrameAfter(*held, 2));   // sideways counts as down
+
+    // The second click resumes the run that the first one interrupted: forward, frame by frame.
+    std::this_thread::sleep_for(kBetweenClicks);
+    program.Click();
+    const std::vector<int> seen = program.WatchFrames(4, kFrameTimeout);
+    ASSERT_EQ(seen.size(), 4U);
+    for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i], FrameAfter(seen[i - 1], 1)) << "at " << i;
+}
+
+TEST_F(MouseTest, DoubleClickEndsTheProgram) {
+    WaitUntilShowing();
+    Program().MovePointerTo(kInside, kInside);
+    Program().DoubleClick();
+    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+}
+
+// ESC ends the program in manual mode and while holding, too.
+TEST_F(MouseTest, EscapeEndsTheProgramInManualMode) {
+    WaitUntilShowing();
+    Program().MovePointerTo(kInside, kInside);
+    Program().Click();
+    Program().MovePointerBy(0, kStep);
+    ASSERT_TRUE(Program().WaitForSteadyFrame(kHeldFor, kFrameTimeout).has_value());
+    Program().PressKey("Escape");
+    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+}
+
+}  // namespace
