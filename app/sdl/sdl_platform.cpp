@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -117,6 +118,8 @@ bool SdlPlatform::Open(bool vsync) {
     }
     AskForFixedDialogFrame(sdlWindow_);
     XSetIOErrorHandler(QuitOnDisplayLoss);
+    // Writing to a display that has gone must fail into that handler, not kill the process.
+    std::signal(SIGPIPE, SIG_IGN);
     // X11 timestamps tell when a button was really pressed, however late the loop reads it.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return true;
