@@ -125,10 +125,14 @@ bool SdlPlatform::Open(bool vsync) {
     return true;
 }
 
-void SdlPlatform::Run() {
+void SdlPlatform::Show() {
     SDL_ShowWindow(sdlWindow_);
     CentreWithFrame(sdlWindow_);
     SDL_RaiseWindow(sdlWindow_);
+}
+
+void SdlPlatform::Run() {
+    Show();
     SDL_Event event;
     while (SDL_WaitEvent(&event) != 0) Dispatch(event);
     std::fprintf(stderr, "TrenoxVK: lost the window's events (%s)\n", SDL_GetError());

@@ -20,6 +20,8 @@ public:
 
     // Opens the hidden window and its renderer; prints one line and returns false without a display.
     bool Open(bool vsync);
+    // Shows the window, centred, and asks for the keyboard focus.
+    void Show();
     // Shows the window and processes its events; the first activation starts the playback loop.
     [[noreturn]] void Run();
 
