@@ -21,7 +21,8 @@ class ChildProcess {
 public:
     // Starts `argv` (searched on PATH) in a process group of its own, with DISPLAY set to `display`
     // when it is not empty. `quiet` sends its output to /dev/null; `yielding` runs it at the lowest
-    // priority, so that a test watching it is never kept waiting behind it for the processor.
+    // priority, so that a test watching it is never kept waiting behind it for the processor
+    // (the program busy-waits between frames).
     static ChildProcess Start(const std::vector<std::string>& argv, const std::string& display, bool quiet,
                               bool yielding = false);
 

@@ -82,18 +82,18 @@ void SendClientMessage(Display* display, Window to, Window about, Atom type, lon
 }
 
 // A window that opens under the pointer would get a pointer move, and with it a new pace.
-ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std::string>& command) {
+ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std::string>& command, bool yielding) {
     RunTool({"xdotool", "mousemove", "0", "0"}, server.Name());
-    // The program busy-waits between frames: it must not delay the test that watches it.
-    return ChildProcess::Start(command, server.Name(), /*quiet=*/false, /*yielding=*/true);
+    return ChildProcess::Start(command, server.Name(), /*quiet=*/false, yielding);
 }
 
 }  // namespace
 
 int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrames) + kFrames) % kFrames + 1; }
 
-ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command)
-    : server_(server), frames_(frames), process_(StartWithPointerAside(server, command)) {
+ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
+                                   bool yielding)
+    : server_(server), frames_(frames), process_(StartWithPointerAside(server, command, yielding)) {
     XSetErrorHandler(IgnoreXErrors);
     Display* display = server_.Connection();
     int errorBase = 0;

@@ -34,8 +34,10 @@ using WindowId = unsigned long;
 
 class ProgramUnderTest {
 public:
-    // Puts the pointer out of the way, starts `command` and waits for its window to be shown.
-    ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command);
+    // Puts the pointer out of the way, starts `command` and waits for its window to be created.
+    // `yielding`: run it at the lowest priority, as the tests do (see ChildProcess::Start).
+    ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
+                     bool yielding = true);
 
     // The shown, top-level window that carries the program's caption (0 if none came up).
     WindowId ProgramWindow() const { return window_; }
