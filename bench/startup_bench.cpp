@@ -1,0 +1,77 @@
+// Time from the program's start to frame 1 on screen, and its peak resident memory, under Xvfb.
+// Usage: trenox_startup [runs] -- program [arguments...]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/program_under_test.h"
+
+namespace {
+
+constexpr int kDefaultRuns = 9;
+constexpr auto kFrameTimeout = 10s;
+constexpr auto kSettle = 2s;  // a few passes of the loop, so the peak includes running, not only starting
+
+// Peak resident memory of a process, in kB, from the kernel's own record (VmHWM).
+long PeakResidentKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + std::strlen("VmHWM:"), nullptr, 10);
+    }
+    return -1;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = kDefaultRuns;
+    std::vector<std::string> command;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) {
+            command.assign(argv + i + 1, argv + argc);
+            break;
+        }
+        runs = std::max(1, std::atoi(argv[i]));
+    }
+    if (command.empty()) {
+        std::fprintf(stderr, "usage: %s [runs] -- program [arguments...]\n", argv[0]);
+        return EXIT_FAILURE;
+    }
+    const std::unique_ptr<XServer> server = XServer::Start(/*withWindowManager=*/false);
+    if (!server) {
+        std::fprintf(stderr, "no X server could be started\n");
+        return EXIT_FAILURE;
+    }
+    const FrameCatalog frames;
+    std::vector<double> startMs;
+    std::vector<double> peakMb;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        ProgramUnderTest program(*server, frames, command, /*yielding=*/false);
+        // Frame 2 follows frame 1 within milliseconds; either shows that frame 1 has been drawn.
+        if (!program.WaitForFrame([](int frame) { return frame <= 2; }, kFrameTimeout)) {
+            std::fprintf(stderr, "run %d: frame 1 never came\n", run + 1);
+            return EXIT_FAILURE;
+        }
+        startMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        std::this_thread::sleep_for(kSettle);
+        constexpr double kKbPerMb = 1024;
+        peakMb.push_back(static_cast<double>(PeakResidentKb(program.Process().Pid())) / kKbPerMb);
+    }
+    std::printf("start to frame 1: median %.1f ms, fastest %.1f ms, slowest %.1f ms (%d runs)\n", Median(startMs),
+                *std::min_element(startMs.begin(), startMs.end()), *std::max_element(startMs.begin(), startMs.end()),
+                runs);
+    std::printf("peak resident memory (VmHWM): median %.1f MB, largest %.1f MB\n", Median(peakMb),
+                *std::max_element(peakMb.begin(), peakMb.end()));
+    return EXIT_SUCCESS;
+}
