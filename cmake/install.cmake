@@ -37,7 +37,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Plays eighteen drawn frames of one crankshaft revolution in a fixed window; the keyboard runs, stops and steps the animation, the mouse sets its pace.")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # trenoxvk_1.00_amd64.deb
+set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trenox VK developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
