@@ -8,6 +8,6 @@ int main(int /*argc*/, char* /*argv*/[]) {
     static Trenox_VK window;
     if (!window.LoadPictures()) return EXIT_FAILURE;
     static SdlPlatform platform(window);
-    if (!platform.Open(/*vsync=*/true)) return EXIT_FAILURE;
+    if (!platform.Open()) return EXIT_FAILURE;
     platform.Run();
 }

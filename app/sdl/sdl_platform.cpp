@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -89,14 +90,13 @@ bool OverPicture(int x, int y) { return x >= 0 && x < kClientWidth && y >= 0 && 
 }  // namespace
 
 SdlPlatform::~SdlPlatform() {
-    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (sdlWindow_ != nullptr) SDL_DestroyWindow(sdlWindow_);
     SDL_Quit();
 }
 
-bool SdlPlatform::Open(bool vsync) {
-    // The software renderer starts fast and small; an OpenGL one would load Mesa for a 2-D blit.
+bool SdlPlatform::Open() {
+    // Frames go straight into the window's own framebuffer (X shared memory): no renderer, no
+    // texture, no copy between them; an OpenGL framebuffer would load Mesa for a 2-D blit.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Only X11 shows a window we can use (button timestamps, frame hints); without it SDL would
     // fall back to an off-screen driver and wait forever for an activation that never comes.
@@ -107,12 +107,8 @@ bool SdlPlatform::Open(bool vsync) {
     }
     sdlWindow_ = SDL_CreateWindow(kCaption.data(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kClientWidth,
                                   kClientHeight, SDL_WINDOW_HIDDEN);
-    const Uint32 flags = SDL_RENDERER_SOFTWARE | (vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
-    if (sdlWindow_ != nullptr) renderer_ = SDL_CreateRenderer(sdlWindow_, -1, flags);
-    if (renderer_ != nullptr)
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kClientWidth,
-                                     kClientHeight);
-    if (texture_ == nullptr) {
+    const SDL_Surface* surface = sdlWindow_ != nullptr ? SDL_GetWindowSurface(sdlWindow_) : nullptr;
+    if (surface == nullptr || surface->format->BytesPerPixel != sizeof(std::uint32_t)) {
         std::fprintf(stderr, "TrenoxVK: cannot open the window (%s)\n", SDL_GetError());
         return false;
     }
@@ -140,22 +136,25 @@ void SdlPlatform::Run() {
 }
 
 void SdlPlatform::ShowPicture(const Picture& picture) {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-    for (int y = 0; y < kClientHeight; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
-        const std::uint8_t* source = &picture.pixels[static_cast<std::size_t>(y) * picture.width];
-        for (int x = 0; x < kClientWidth; ++x) row[x] = picture.palette[source[x]];
+    SDL_Surface* surface = SDL_GetWindowSurface(sdlWindow_);
+    if (surface == nullptr || SDL_LockSurface(surface) != 0) return;
+    std::array<std::uint32_t, 256> colours{};  // the picture's colour table in the window's pixel format
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const std::uint32_t rgb = picture.palette[i];
+        colours[i] = SDL_MapRGB(surface->format, static_cast<Uint8>(rgb >> 16), static_cast<Uint8>(rgb >> 8),
+                                static_cast<Uint8>(rgb));
     }
-    SDL_UnlockTexture(texture_);
+    for (int y = 0; y < kClientHeight; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
+                                                     static_cast<std::ptrdiff_t>(y) * surface->pitch);
+        const std::uint8_t* source = &picture.pixels[static_cast<std::size_t>(y) * picture.width];
+        for (int x = 0; x < kClientWidth; ++x) row[x] = colours[source[x]];
+    }
+    SDL_UnlockSurface(surface);
     Present();
 }
 
-void SdlPlatform::Present() {
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
-}
+void SdlPlatform::Present() { SDL_UpdateWindowSurface(sdlWindow_); }
 
 void SdlPlatform::ProcessPendingEvents() {
     SDL_Event event;

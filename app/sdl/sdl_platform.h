@@ -7,8 +7,6 @@
 #include "app/trenox_vk.h"
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
 union SDL_Event;
 
 class SdlPlatform final : public Platform {
@@ -18,8 +16,8 @@ public:
     SdlPlatform& operator=(const SdlPlatform&) = delete;
     ~SdlPlatform();
 
-    // Opens the hidden window and its renderer; prints one line and returns false without a display.
-    bool Open(bool vsync);
+    // Opens the hidden window and its framebuffer; prints one line and returns false without a display.
+    bool Open();
     // Shows the window, centred, and asks for the keyboard focus.
     void Show();
     // Shows the window and processes its events; the first activation starts the playback loop.
@@ -36,8 +34,6 @@ private:
 
     Trenox_VK& window_;
     SDL_Window* sdlWindow_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;  // the shown picture, expanded to 32-bit pixels
 
     // Click and double-click recognition, timed by the X server's own event times when it gives them.
     bool haveServerTime_ = false;
