@@ -19,7 +19,7 @@ void BM_ShowFrameAndProcessEvents(benchmark::State& state) {
     window.activated = true;  // taking the focus must not start the playback loop here
     {
         SdlPlatform platform(window);
-        if (!platform.Open(/*vsync=*/false)) return state.SkipWithError("the window does not open");
+        if (!platform.Open()) return state.SkipWithError("the window does not open");
         platform.Show();
         std::size_t slot = 0;
         for (auto _ : state) {

@@ -56,6 +56,7 @@ ChildProcess ChildProcess::Start(const std::vector<std::string>& argv, const std
     if (!display.empty()) env.push_back(const_cast<char*>(displayEntry.c_str()));
     env.push_back(nullptr);
 
+    const auto startedAt = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
@@ -70,10 +71,11 @@ ChildProcess ChildProcess::Start(const std::vector<std::string>& argv, const std
         _exit(kExecFailed);
     }
     if (pid > 0) setpgid(pid, pid);  // also here, so that Kill() works however the two race
-    return ChildProcess(pid);
+    return ChildProcess(pid, startedAt);
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept : pid_(other.pid_), status_(other.status_) {
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(other.pid_), startedAt_(other.startedAt_), status_(other.status_) {
     other.pid_ = -1;
 }
 
@@ -81,6 +83,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
         Kill();
         pid_ = other.pid_;
+        startedAt_ = other.startedAt_;
         status_ = other.status_;
         other.pid_ = -1;
     }

@@ -33,6 +33,7 @@ public:
     ~ChildProcess();  // kills the process group if it is still running
 
     pid_t Pid() const { return pid_; }
+    std::chrono::steady_clock::time_point StartedAt() const { return startedAt_; }
     bool Running();
     // Waits up to `timeout` for the process to end.
     std::optional<ExitStatus> WaitForExit(std::chrono::milliseconds timeout);
@@ -43,8 +44,9 @@ public:
     void Kill();
 
 private:
-    explicit ChildProcess(pid_t pid) : pid_(pid) {}
+    ChildProcess(pid_t pid, std::chrono::steady_clock::time_point startedAt) : pid_(pid), startedAt_(startedAt) {}
     pid_t pid_ = -1;
+    std::chrono::steady_clock::time_point startedAt_;
     std::optional<ExitStatus> status_;
 };
 
