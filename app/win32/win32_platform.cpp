@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
