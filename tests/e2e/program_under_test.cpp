@@ -11,6 +11,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <array>
 #include <thread>
 
 namespace {
@@ -69,15 +70,22 @@ Window FindByCaption(Display* display) {
     return best;
 }
 
-void SendClientMessage(Display* display, Window to, Window about, Atom type, long first, long second, long mask) {
+// A window-manager message about `about`: its type and its first two data words.
+struct WmMessage {
+    Window about = None;
+    Atom type = None;
+    std::array<long, 2> data{};
+};
+
+void SendClientMessage(Display* display, Window to, const WmMessage& message, long eventMask) {
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = about;
-    event.xclient.message_type = type;
+    event.xclient.window = message.about;
+    event.xclient.message_type = message.type;
     event.xclient.format = 32;
-    event.xclient.data.l[0] = first;
-    event.xclient.data.l[1] = second;
-    XSendEvent(display, to, False, mask, &event);
+    event.xclient.data.l[0] = message.data[0];
+    event.xclient.data.l[1] = message.data[1];
+    XSendEvent(display, to, False, eventMask, &event);
     XFlush(display);
 }
 
@@ -276,11 +284,13 @@ void ProgramUnderTest::Close() {
     Display* display = server_.Connection();
     if (server_.HasWindowManager()) {
         // Ask the window manager, which then closes the window its own way.
-        SendClientMessage(display, DefaultRootWindow(display), window_, XInternAtom(display, "_NET_CLOSE_WINDOW", False),
-                          CurrentTime, kCloseSourceApplication, SubstructureRedirectMask | SubstructureNotifyMask);
+        SendClientMessage(display, DefaultRootWindow(display),
+                          {window_, XInternAtom(display, "_NET_CLOSE_WINDOW", False), {CurrentTime, kCloseSourceApplication}},
+                          SubstructureRedirectMask | SubstructureNotifyMask);
         return;
     }
     // What a window manager sends when the user clicks the close box.
-    SendClientMessage(display, window_, window_, XInternAtom(display, "WM_PROTOCOLS", False),
-                      static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False)), CurrentTime, NoEventMask);
+    const auto deleteWindow = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    SendClientMessage(display, window_, {window_, XInternAtom(display, "WM_PROTOCOLS", False), {deleteWindow, CurrentTime}},
+                      NoEventMask);
 }
