@@ -26,4 +26,7 @@ ctest --preset asan
 
 # clang-tidy over the repo's own sources, with the checks that .clang-tidy keeps.
 cmake --preset tidy >/dev/null
-run-clang-tidy -quiet -j 2 -p build-tidy "^$PWD/(app|bench|frames|input|playback|tests|tools)/"
+run-clang-tidy -quiet -j 2 -p build-tidy "^$PWD/(app|bench|frames|input|packaging|playback|tests|tools)/"
+
+# Five minutes of input and window-manager events against the Release build; prints its figures.
+ctest --preset soak
