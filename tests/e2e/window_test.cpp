@@ -10,9 +10,25 @@ namespace {
 constexpr auto kStartPaceTimeout = 10s;
 
 using WindowTest = ProgramTest;
+using StartTest = ::testing::Test;
 
-TEST_F(WindowTest, ShowsFrameOneFirstThenRunsForward) {
-    EXPECT_EQ(Program().WatchFrames(4, kStartPaceTimeout), (std::vector<int>{1, 2, 3, 4}));
+// Frame 1 is on screen only while the start sequence runs, a few milliseconds before frame 2: on
+// a busy machine the test may be scheduled too late to see it. So it may start the program again,
+// but every start must show frame 1 or 2 first and then run forward, and one of them frame 1.
+TEST_F(StartTest, ShowsFrameOneFirstThenRunsForward) {
+    constexpr int kStarts = 3;
+    const std::vector<int> fromFrameOne{1, 2, 3};
+    const std::vector<int> fromFrameTwo{2, 3, 4};
+    bool sawFrameOne = false;
+    for (int start = 0; start < kStarts && !sawFrameOne; ++start) {
+        ProgramUnderTest program(SharedServer(), Frames(), Options().command);
+        const std::vector<int> seen = program.WatchFrames(fromFrameOne.size(), 3 * kStartPaceTimeout);
+        sawFrameOne = seen == fromFrameOne;
+        if (!sawFrameOne) {
+            EXPECT_EQ(seen, fromFrameTwo) << "start " << start + 1;
+        }
+    }
+    EXPECT_TRUE(sawFrameOne) << "frame 1 was never seen in " << kStarts << " starts";
 }
 
 TEST_F(WindowTest, CaptionIsTheKeyHelp) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -20,6 +21,14 @@ constexpr std::chrono::milliseconds kPollInterval{10};
 bool DisplayLooksTaken(int number) {
     const std::string n = std::to_string(number);
     return std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n);
+}
+
+// Whether the server on display `number` is the one we started: Xvfb writes its pid into the lock
+// file. (Two runs that pick the same free number at once would otherwise both reach the winner.)
+bool OwnsDisplay(int number, pid_t pid) {
+    std::ifstream lock("/tmp/.X" + std::to_string(number) + "-lock");
+    long owner = 0;
+    return static_cast<bool>(lock >> owner) && owner == pid;
 }
 
 // Connects once the server listens; nullptr if it ended first (display taken) or never answered.
@@ -60,6 +69,10 @@ std::unique_ptr<XServer> XServer::Start(bool withWindowManager) {
             {"Xvfb", name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"}, "", /*quiet=*/true);
         Display* display = ConnectWhenReady(server, name);
         if (display == nullptr) continue;
+        if (!OwnsDisplay(number, server.Pid())) {
+            XCloseDisplay(display);
+            continue;
+        }
         std::unique_ptr<XServer> result(new XServer(name, std::move(server), display));
         if (withWindowManager && !result->StartWindowManager()) return nullptr;
         return result;
