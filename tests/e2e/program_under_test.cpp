@@ -24,6 +24,7 @@ constexpr long kCloseSourceApplication = 1;  // _NET_CLOSE_WINDOW sent on behalf
 // Windows come and go while the tree is walked; a request on a vanished one is not a test failure.
 int IgnoreXErrors(Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
 
+// An 8-bit text property; `type` AnyPropertyType takes STRING or COMPOUND_TEXT, the same bytes for ASCII.
 std::string TextProperty(Display* display, Window window, Atom property, Atom type) {
     Atom actualType = None;
     int format = 0;
@@ -42,7 +43,7 @@ std::string TextProperty(Display* display, Window window, Atom property, Atom ty
 
 // Every window, from `under` down, whose WM_NAME is the caption.
 void WindowsWithCaption(Display* display, Window under, std::vector<Window>& found) {
-    if (TextProperty(display, under, XA_WM_NAME, XA_STRING) == kCaption) found.push_back(under);
+    if (TextProperty(display, under, XA_WM_NAME, AnyPropertyType) == kCaption) found.push_back(under);
     Window root = None;
     Window parent = None;
     Window* children = nullptr;
@@ -118,7 +119,7 @@ ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, 
 }
 
 std::string ProgramUnderTest::WmName() const {
-    return TextProperty(server_.Connection(), window_, XA_WM_NAME, XA_STRING);
+    return TextProperty(server_.Connection(), window_, XA_WM_NAME, AnyPropertyType);
 }
 
 std::string ProgramUnderTest::NetWmName() const {
