@@ -76,7 +76,7 @@ const Frame& Load(int n) {
     ASSERT_EQ(frame_##pic.error, DecodeError::None) << DescribeDecodeError(frame_##pic.error);     \
     ASSERT_EQ(frame_##pic.picture.width, kFrameWidth);                                             \
     ASSERT_EQ(frame_##pic.picture.height, kFrameHeight);                                           \
-    const Picture& pic = frame_##pic.picture
+    const Picture& pic = frame_##pic.picture  // NOLINT(bugprone-macro-parentheses): pic names a variable
 
 std::uint32_t U32(const std::vector<std::uint8_t>& f, std::size_t at) {
     return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
