@@ -25,7 +25,7 @@ bool DisplayLooksTaken(int number) {
 
 // Whether the server on display `number` is the one we started: Xvfb writes its pid into the lock
 // file. (Two runs that pick the same free number at once would otherwise both reach the winner.)
-bool OwnsDisplay(int number, pid_t pid) {
+bool OwnsDisplay(int number, pid_t pid) {  // NOLINT(bugprone-easily-swappable-parameters)
     std::ifstream lock("/tmp/.X" + std::to_string(number) + "-lock");
     long owner = 0;
     return static_cast<bool>(lock >> owner) && owner == pid;
