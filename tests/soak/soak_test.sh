@@ -74,7 +74,6 @@ disturb() {
   shown=$(window_checksum)
   case "$kind" in
     minimise)
-      # --sync waits for the state change; its complaint about _NET_ACTIVE_WINDOW is harmless.
       xdotool windowminimize --sync "$WINDOW" 2>/dev/null || session_fail "cannot minimise"
       xprop -id "$WINDOW" WM_STATE | grep -q 'Iconic' || session_fail "openbox did not minimise the window"
       ;;
@@ -92,7 +91,8 @@ disturb() {
       wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not come back"
       ;;
   esac
-  xdotool windowactivate --sync "$WINDOW" || session_fail "cannot activate the window after $kind"
+  # xdotool complains that there is no _NET_ACTIVE_WINDOW while the window is minimised; harmless.
+  xdotool windowactivate --sync "$WINDOW" 2>/dev/null || session_fail "cannot activate the window after $kind"
   sleep 1
   still_running "$kind"
   [ "$(window_checksum)" = "$shown" ] || session_fail "after $kind the window does not show the frame it showed"
