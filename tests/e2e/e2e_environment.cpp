@@ -57,11 +57,20 @@ void ProgramTest::WaitUntilShowing() {
     ASSERT_TRUE(program_->WaitForFrame([](int) { return true; }, kFrameTimeout)) << "no frame was ever shown";
 }
 
+void ProgramTest::WaitUntilRunning() {
+    WaitUntilShowing();
+    ASSERT_TRUE(program_->WaitForFrame([](int frame) { return frame != 1; }, kFrameTimeout)) << "the loop never ran";
+}
+
 int ProgramTest::SpeedUpAndHold() {
     // Near the top-left corner the idle count is a few dozen iterations: frames follow at once.
     constexpr int kNearCorner = 40;
-    WaitUntilShowing();
+    // Enough frames that, at the starting pace, they would take several seconds.
+    constexpr std::size_t kFastFrames = 8;
+    WaitUntilRunning();
     program_->MovePointerTo(kNearCorner, kNearCorner);
+    // Only a fast run makes a frame that stays a held one, not just one of the slow run.
+    EXPECT_EQ(program_->WatchFrames(kFastFrames, kFrameTimeout).size(), kFastFrames) << "the run did not go on";
     program_->PressKey("asterisk");
     const std::optional<int> held = program_->WaitForSteadyFrame(kHeldFor, kFrameTimeout);
     EXPECT_TRUE(held.has_value()) << "the run did not stop";

@@ -36,6 +36,9 @@ protected:
 
     // Waits for the first frame, which also tells where the client area is.
     void WaitUntilShowing();
+    // Waits until the loop runs (frame 1 gone): the start sequence would overwrite the pace that a
+    // pointer move sets, and the request that a key sets.
+    void WaitUntilRunning();
     // Moves the pointer over the picture (which makes the run fast) and stops the run;
     // returns the frame it holds.
     int SpeedUpAndHold();

@@ -21,7 +21,7 @@ void ExpectMoveShows(ProgramUnderTest& program, int dx, int dy, int wanted) {
 
 TEST_F(MouseTest, ClickStepsWithThePointerAndClickAgainResumesTheRun) {
     ProgramUnderTest& program = Program();
-    WaitUntilShowing();
+    WaitUntilRunning();
     program.MovePointerTo(kInside, kInside);
     program.Click();
     // Entering manual mode stops nothing: the first move asks for a step, which stops the run.
@@ -54,7 +54,7 @@ TEST_F(MouseTest, DoubleClickEndsTheProgram) {
 
 // ESC ends the program in manual mode and while holding, too.
 TEST_F(MouseTest, EscapeEndsTheProgramInManualMode) {
-    WaitUntilShowing();
+    WaitUntilRunning();
     Program().MovePointerTo(kInside, kInside);
     Program().Click();
     Program().MovePointerBy(0, kStep);
