@@ -118,12 +118,12 @@ void ChildProcess::Resume() {
     if (pid_ > 0) kill(-pid_, SIGCONT);
 }
 
-void ChildProcess::Kill() {
+void ChildProcess::Kill(bool gracefully) {
     if (pid_ <= 0) return;
     if (!status_) {
         kill(-pid_, SIGTERM);
         kill(-pid_, SIGCONT);  // a paused process cannot act on SIGTERM
-        if (!WaitForExit(kKillGrace)) {
+        if (!WaitForExit(gracefully ? kKillGrace : std::chrono::milliseconds{0})) {
             kill(-pid_, SIGKILL);
             int status = 0;
             waitpid(pid_, &status, 0);

@@ -40,8 +40,9 @@ public:
     // Stops and resumes the process and everything it started (SIGSTOP, SIGCONT).
     void Pause();
     void Resume();
-    // Ends the process and everything it started, and reaps it.
-    void Kill();
+    // Ends the process and everything it started, and reaps it; `gracefully` gives it a moment
+    // after SIGTERM before SIGKILL.
+    void Kill(bool gracefully = true);
 
 private:
     ChildProcess(pid_t pid, std::chrono::steady_clock::time_point startedAt) : pid_(pid), startedAt_(startedAt) {}

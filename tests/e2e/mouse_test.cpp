@@ -34,13 +34,17 @@ TEST_F(MouseTest, ClickStepsWithThePointerAndClickAgainResumesTheRun) {
     ExpectMoveShows(program, 0, -kStep, FrameAfter(*held, 1));  // up: back
     ExpectMoveShows(program, kStep, 0, FrameAfter(*held, 2));   // sideways counts as down
 
-    // The second click resumes the run that the first one interrupted: forward, frame by frame.
-    // (The frames drawn while xdotool clicks go unseen, so the count starts at the second frame seen.)
+    // The second click resumes the run that the first one interrupted: forward. At this pace (about
+    // 10 ms a frame) a busy machine may let a frame pass unseen, so a step of two counts as well;
+    // the frames drawn while xdotool clicks go unseen anyway, so the steps count from the second.
     std::this_thread::sleep_for(kBetweenClicks);
     program.Click();
     const std::vector<int> seen = program.WatchFrames(5, kFrameTimeout);
     ASSERT_EQ(seen.size(), 5U);
-    for (std::size_t i = 2; i < seen.size(); ++i) EXPECT_EQ(seen[i], FrameAfter(seen[i - 1], 1)) << "at " << i;
+    for (std::size_t i = 2; i < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i] == FrameAfter(seen[i - 1], 1) || seen[i] == FrameAfter(seen[i - 1], 2))
+            << "frame " << seen[i] << " after " << seen[i - 1];
+    }
 }
 
 TEST_F(MouseTest, DoubleClickEndsTheProgram) {

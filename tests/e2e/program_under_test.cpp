@@ -118,6 +118,8 @@ ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, 
     XFlush(display);
 }
 
+ProgramUnderTest::~ProgramUnderTest() { process_.Kill(/*gracefully=*/false); }
+
 std::string ProgramUnderTest::WmName() const {
     return TextProperty(server_.Connection(), window_, XA_WM_NAME, AnyPropertyType);
 }

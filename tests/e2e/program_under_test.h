@@ -35,9 +35,13 @@ using WindowId = unsigned long;
 class ProgramUnderTest {
 public:
     // Puts the pointer out of the way, starts `command` and waits for its window to be created.
-    // `yielding`: run it at the lowest priority, as the tests do (see ChildProcess::Start).
+    // `yielding`: run it at the lowest priority (see ChildProcess::Start). That helps to see frame 1,
+    // which lasts only milliseconds, but next to other busy processes the program then barely runs.
     ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
-                     bool yielding = true);
+                     bool yielding = false);
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+    ~ProgramUnderTest();  // ends the program at once, if it still runs
 
     // The shown, top-level window that carries the program's caption (0 if none came up).
     WindowId ProgramWindow() const { return window_; }
