@@ -18,15 +18,17 @@ constexpr int kLastDisplay = 59;
 constexpr std::chrono::milliseconds kStartTimeout{10000};
 constexpr std::chrono::milliseconds kPollInterval{10};
 
+std::string LockFileOf(int number) { return "/tmp/.X" + std::to_string(number) + "-lock"; }
+
 bool DisplayLooksTaken(int number) {
-    const std::string n = std::to_string(number);
-    return std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n);
+    return std::filesystem::exists(LockFileOf(number)) ||
+           std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number));
 }
 
-// Whether the server on display `number` is the one we started: Xvfb writes its pid into the lock
-// file. (Two runs that pick the same free number at once would otherwise both reach the winner.)
-bool OwnsDisplay(int number, pid_t pid) {  // NOLINT(bugprone-easily-swappable-parameters)
-    std::ifstream lock("/tmp/.X" + std::to_string(number) + "-lock");
+// Whether the server of `lockFile` is the one we started: Xvfb writes its pid into its lock file.
+// (Two runs that pick the same free number at once would otherwise both reach the winner.)
+bool OwnsDisplay(const std::string& lockFile, pid_t pid) {
+    std::ifstream lock(lockFile);
     long owner = 0;
     return static_cast<bool>(lock >> owner) && owner == pid;
 }
@@ -69,7 +71,7 @@ std::unique_ptr<XServer> XServer::Start(bool withWindowManager) {
             {"Xvfb", name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"}, "", /*quiet=*/true);
         Display* display = ConnectWhenReady(server, name);
         if (display == nullptr) continue;
-        if (!OwnsDisplay(number, server.Pid())) {
+        if (!OwnsDisplay(LockFileOf(number), server.Pid())) {
             XCloseDisplay(display);
             continue;
         }
