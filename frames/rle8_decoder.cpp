@@ -1,8 +1,8 @@
 // Strict RLE8 bitmap decoding: every length is checked before a byte is read or written.
 #include "frames/rle8_decoder.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -62,14 +62,36 @@ DecodeError ReadHeader(std::span<const std::uint8_t> file, Header& h) {
     return DecodeError::None;
 }
 
+// Writes `count` copies of `value` at `at`. Runs are short and many, so it stores 16 bytes at a
+// time and may spill past the run, though never past `room`: the rest of the row, which later
+// runs or the end-of-line clearing overwrite.
+void FillRun(std::uint8_t* at, int count, std::uint8_t value, int room) {
+    constexpr int kChunk = 16;
+    const int rounded = (count + kChunk - 1) / kChunk * kChunk;
+    if (rounded > room) {
+        std::memset(at, value, static_cast<std::size_t>(count));
+        return;
+    }
+    const std::uint64_t pattern = 0x0101010101010101ULL * value;
+    for (std::uint8_t* const end = at + count; at < end; at += kChunk) {
+        std::memcpy(at, &pattern, sizeof pattern);
+        std::memcpy(at + sizeof pattern, &pattern, sizeof pattern);
+    }
+}
+
 // Decodes the run-length data into rows stored top row first; `row` counts from the bottom.
+// `out.pixels` starts all zero; whatever a row's data leaves out is cleared again to zero.
 DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
     const int width = out.width;
     const int height = out.height;
     std::size_t at = 0;
     int x = 0;
     int row = 0;
-    auto line = [&] { return out.pixels.data() + static_cast<std::size_t>(height - 1 - row) * width; };
+    auto rowStart = [&] { return out.pixels.data() + static_cast<std::size_t>(height - 1 - row) * width; };
+    std::uint8_t* line = rowStart();
+    auto clearRestOfRow = [&] {
+        if (row < height) std::memset(line + x, 0, static_cast<std::size_t>(width - x));
+    };
 
     while (data.size() - at >= 2) {
         const int count = data[at];
@@ -78,12 +100,14 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
         if (count > 0) {
             if (row >= height) return DecodeError::RunPastImage;
             if (x + count > width) return DecodeError::RunPastRow;
-            std::fill_n(line() + x, count, code);
+            FillRun(line + x, count, code, width - x);
             x += count;
         } else if (code == kEndOfLine) {
+            clearRestOfRow();
             x = 0;
-            ++row;
+            if (++row < height) line = rowStart();
         } else if (code == kEndOfBitmap) {
+            clearRestOfRow();
             return DecodeError::None;
         } else if (code == kDelta) {
             if (data.size() - at < 2) return DecodeError::MissingEndOfBitmap;
@@ -91,14 +115,20 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
             const int dy = data[at + 1];
             at += 2;
             if (x + dx > width || row + dy >= height) return DecodeError::DeltaOutsideImage;
+            if (dy > 0) {
+                clearRestOfRow();
+            } else {
+                std::memset(line + x, 0, static_cast<std::size_t>(dx));
+            }
             x += dx;
             row += dy;
+            line = rowStart();
         } else {
             const std::size_t padded = code + (code & 1U);  // absolute runs keep 16-bit alignment
             if (data.size() - at < padded) return DecodeError::MissingEndOfBitmap;
             if (row >= height) return DecodeError::RunPastImage;
             if (x + code > width) return DecodeError::RunPastRow;
-            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), code, line() + x);
+            std::memcpy(line + x, data.data() + at, code);
             x += code;
             at += padded;
         }

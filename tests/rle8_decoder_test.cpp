@@ -55,6 +55,19 @@ TEST(Rle8Decoder, SkippedPixelsAreIndexZero) {
     EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 6, 0, 5, 0, 0, 0}));
 }
 
+TEST(Rle8Decoder, PixelsThatARowLeavesOutAreZeroInAWideImage) {
+    constexpr int kWidth = 40;
+    // Bottom row: 3 x 9, then end of line. Top row: 2 x 8, a delta of 5, 1 x 6, end of bitmap.
+    const auto file = Bitmap(kWidth, 2, {3, 9, 0, 0, 2, 8, 0, 2, 5, 0, 1, 6, 0, 1});
+    Picture p;
+    ASSERT_EQ(Decode(file, p), DecodeError::None);
+    std::vector<std::uint8_t> expected(2 * kWidth, 0);
+    expected[0] = expected[1] = 8;
+    expected[7] = 6;
+    expected[kWidth] = expected[kWidth + 1] = expected[kWidth + 2] = 9;
+    EXPECT_EQ(p.pixels, expected);
+}
+
 TEST(Rle8Decoder, RejectsDataThatWouldWriteOutsideTheImage) {
     Picture p;
     EXPECT_EQ(Decode(Bitmap(4, 1, {5, 1, 0, 1}), p), DecodeError::RunPastRow);
