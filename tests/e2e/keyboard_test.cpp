@@ -41,7 +41,7 @@ TEST_F(KeyboardTest, RunBackwardThenForward) {
 }
 
 TEST_F(KeyboardTest, EscapeEndsTheProgram) {
-    WaitUntilShowing();
+    WaitUntilRunning();  // by then the window surely has the keyboard focus
     Program().PressKey("Escape");
     const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
     ASSERT_TRUE(status.has_value()) << "still running";
