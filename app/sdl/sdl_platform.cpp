@@ -32,16 +32,12 @@ constexpr std::int16_t kKeyBackspace = 8;
 constexpr std::int16_t kKeyTab = 9;
 constexpr std::int16_t kKeyEnter = 13;
 
-void AskForFixedDialogFrame(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+void AskForFixedDialogFrame(Display* display, Window window) {
     const unsigned long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
                                     kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
-    Display* display = info.info.x11.display;
     const Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(hints), 5);
+    XChangeProperty(display, window, atom, atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints),
+                    5);
 }
 
 // SDL centres the client area; with a window manager's frame around it, centre the whole window.
@@ -61,6 +57,19 @@ void CentreWithFrame(SDL_Window* window) {
 
 // Losing the display is the quit action too: by default Xlib would end the process with status 1.
 int QuitOnDisplayLoss(Display* /*display*/) { std::_Exit(EXIT_SUCCESS); }
+
+Window ourWindow = 0;  // Xlib's error handlers take no context of their own
+
+// Our window destroyed from outside is closed like any other way; any other X error is a fault.
+// Both end at once: Xlib's default handler calls exit(), whose destructors would then wait on
+// the broken window for ever.
+int QuitOnXError(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow && error->resourceid == ourWindow) std::_Exit(EXIT_SUCCESS);
+    std::array<char, 256> text{};
+    XGetErrorText(display, error->error_code, text.data(), static_cast<int>(text.size()));
+    std::fprintf(stderr, "TrenoxVK: X error: %s\n", text.data());
+    std::_Exit(EXIT_FAILURE);
+}
 
 std::int16_t KeyCodeOf(SDL_Keycode key) {
     switch (key) {
@@ -112,8 +121,14 @@ bool SdlPlatform::Open() {
         std::fprintf(stderr, "TrenoxVK: cannot open the window (%s)\n", SDL_GetError());
         return false;
     }
-    AskForFixedDialogFrame(sdlWindow_);
-    XSetIOErrorHandler(QuitOnDisplayLoss);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdlWindow_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        ourWindow = info.info.x11.window;
+        AskForFixedDialogFrame(info.info.x11.display, ourWindow);
+        XSetErrorHandler(QuitOnXError);
+        XSetIOErrorHandler(QuitOnDisplayLoss);
+    }
     // Writing to a display that has gone must fail into that handler, not kill the process.
     std::signal(SIGPIPE, SIG_IGN);
     // X11 timestamps tell when a button was really pressed, however late the loop reads it.
