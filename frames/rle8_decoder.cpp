@@ -80,7 +80,7 @@ void FillRun(std::uint8_t* at, int count, std::uint8_t value, int room) {
 }
 
 // Decodes the run-length data into rows stored top row first; `row` counts from the bottom.
-// `out.pixels` starts all zero; whatever a row's data leaves out is cleared again to zero.
+// Every pixel is written, whatever `out.pixels` held: what the data skips becomes index 0.
 DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
     const int width = out.width;
     const int height = out.height;
@@ -91,6 +91,12 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
     std::uint8_t* line = rowStart();
     auto clearRestOfRow = [&] {
         if (row < height) std::memset(line + x, 0, static_cast<std::size_t>(width - x));
+    };
+    // Rows `first` up to (not including) `end`, counted from the bottom; they lie top row first.
+    auto clearRows = [&](int first, int end) {
+        if (first >= end) return;
+        std::memset(out.pixels.data() + static_cast<std::size_t>(height - end) * width, 0,
+                    static_cast<std::size_t>(end - first) * width);
     };
 
     while (data.size() - at >= 2) {
@@ -108,6 +114,7 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
             if (++row < height) line = rowStart();
         } else if (code == kEndOfBitmap) {
             clearRestOfRow();
+            clearRows(row + 1, height);
             return DecodeError::None;
         } else if (code == kDelta) {
             if (data.size() - at < 2) return DecodeError::MissingEndOfBitmap;
@@ -115,14 +122,17 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
             const int dy = data[at + 1];
             at += 2;
             if (x + dx > width || row + dy >= height) return DecodeError::DeltaOutsideImage;
-            if (dy > 0) {
-                clearRestOfRow();
-            } else {
+            if (dy == 0) {
                 std::memset(line + x, 0, static_cast<std::size_t>(dx));
+                x += dx;
+                continue;
             }
-            x += dx;
+            clearRestOfRow();
+            clearRows(row + 1, row + dy);
             row += dy;
             line = rowStart();
+            x += dx;
+            std::memset(line, 0, static_cast<std::size_t>(x));
         } else {
             const std::size_t padded = code + (code & 1U);  // absolute runs keep 16-bit alignment
             if (data.size() - at < padded) return DecodeError::MissingEndOfBitmap;
@@ -152,11 +162,15 @@ const char* DescribeDecodeError(DecodeError error) {
 }
 
 DecodeError DecodeRle8Bitmap(std::span<const std::uint8_t> file, Picture& out) {
-    out = Picture{};
     Header h;
-    if (const DecodeError e = ReadHeader(file, h); e != DecodeError::None) return e;
+    if (const DecodeError e = ReadHeader(file, h); e != DecodeError::None) {
+        out = Picture{};
+        return e;
+    }
 
     Picture decoded;
+    decoded.pixels = std::move(out.pixels);  // decoding again into the same picture reuses its memory
+    out = Picture{};
     decoded.width = h.width;
     decoded.height = h.height;
     for (std::uint32_t i = 0; i < h.colours; ++i) {
@@ -164,7 +178,7 @@ DecodeError DecodeRle8Bitmap(std::span<const std::uint8_t> file, Picture& out) {
         decoded.palette[i] = static_cast<std::uint32_t>(file[entry + 2]) << 16 |
                              static_cast<std::uint32_t>(file[entry + 1]) << 8 | file[entry];
     }
-    decoded.pixels.assign(static_cast<std::size_t>(h.width) * h.height, 0);
+    decoded.pixels.resize(static_cast<std::size_t>(h.width) * h.height);
 
     if (const DecodeError e = DecodeRuns(file.subspan(h.dataOffset), decoded); e != DecodeError::None) return e;
     out = std::move(decoded);

@@ -48,11 +48,15 @@ TEST(Rle8Decoder, DecodesRunsAbsoluteRunsAndDeltasBottomUp) {
     EXPECT_EQ(p.palette[200], 0xC8C8C8U);
 }
 
-TEST(Rle8Decoder, SkippedPixelsAreIndexZero) {
-    const auto file = Bitmap(4, 3, {1, 5, 0, 2, 1, 1, 1, 6, 0, 1});
+TEST(Rle8Decoder, SkippedPixelsAreIndexZeroEvenInAReusedPicture) {
     Picture p;
-    ASSERT_EQ(Decode(file, p), DecodeError::None);
+    ASSERT_EQ(Decode(Bitmap(4, 3, {4, 7, 0, 0, 4, 7, 0, 0, 4, 7, 0, 1}), p), DecodeError::None);
+    // Bottom row: 1 x 5, then a delta one right and one up; 1 x 6 there, end of bitmap.
+    ASSERT_EQ(Decode(Bitmap(4, 3, {1, 5, 0, 2, 1, 1, 1, 6, 0, 1}), p), DecodeError::None);
     EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 6, 0, 5, 0, 0, 0}));
+    // A delta over a whole row.
+    ASSERT_EQ(Decode(Bitmap(4, 3, {1, 5, 0, 2, 2, 2, 1, 6, 0, 1}), p), DecodeError::None);
+    EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 0, 0, 6, 0, 0, 0, 0, 5, 0, 0, 0}));
 }
 
 TEST(Rle8Decoder, PixelsThatARowLeavesOutAreZeroInAWideImage) {
