@@ -4,25 +4,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
 
-cmake --preset default
-cmake --build --preset default
-ctest --preset default
-
-# TrenoxVK.exe cross-built with mingw-w64: its resources and imports, and the end-to-end suite
-# (the harness just built above) against it under Wine.
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-ctest --preset windows
-
-# The frame decoder under libFuzzer, for a bounded time.
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-ctest --preset fuzz
-
-# Every unit and end-to-end test again under AddressSanitizer and UndefinedBehaviorSanitizer.
-cmake --preset asan >/dev/null
-cmake --build --preset asan
-ctest --preset asan
+# Each workflow configures, builds and runs its tests:
+#   default  unit, frame audit, end-to-end (Xvfb), fault, package and hardening tests
+#   windows  TrenoxVK.exe cross-built with mingw-w64: its resources and imports, and the
+#            end-to-end suite (its harness built by `default`) against it under Wine
+#   fuzz     the frame decoder under libFuzzer, for a bounded time
+#   asan     every unit and end-to-end test again under AddressSanitizer and UBSan
+for workflow in default windows fuzz asan; do
+  cmake --workflow --preset "$workflow"
+done
 
 # clang-tidy over the repo's own sources, with the checks that .clang-tidy keeps.
 cmake --preset tidy >/dev/null
