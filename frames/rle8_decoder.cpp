@@ -62,14 +62,14 @@ DecodeError ReadHeader(std::span<const std::uint8_t> file, Header& h) {
     return DecodeError::None;
 }
 
-// Writes `count` copies of `value` at `at`. Runs are short and many, so it stores 16 bytes at a
-// time and may spill past the run, though never past `room`: the rest of the row, which later
-// runs or the end-of-line clearing overwrite.
-void FillRun(std::uint8_t* at, int count, std::uint8_t value, int room) {
-    constexpr int kChunk = 16;
-    const int rounded = (count + kChunk - 1) / kChunk * kChunk;
-    if (rounded > room) {
-        std::memset(at, value, static_cast<std::size_t>(count));
+// Writes `count` copies of `value` at the start of `restOfRow`. Runs are short and many, so it
+// stores 16 bytes at a time and may spill past the run, though never past the row: later runs or
+// the end-of-line clearing overwrite the spill.
+void FillRun(std::uint8_t value, std::span<std::uint8_t> restOfRow, std::size_t count) {
+    constexpr std::size_t kChunk = 16;
+    std::uint8_t* at = restOfRow.data();
+    if ((count + kChunk - 1) / kChunk * kChunk > restOfRow.size()) {
+        std::memset(at, value, count);
         return;
     }
     const std::uint64_t pattern = 0x0101010101010101ULL * value;
@@ -106,7 +106,7 @@ DecodeError DecodeRuns(std::span<const std::uint8_t> data, Picture& out) {
         if (count > 0) {
             if (row >= height) return DecodeError::RunPastImage;
             if (x + count > width) return DecodeError::RunPastRow;
-            FillRun(line + x, count, code, width - x);
+            FillRun(code, {line + x, static_cast<std::size_t>(width - x)}, static_cast<std::size_t>(count));
             x += count;
         } else if (code == kEndOfLine) {
             clearRestOfRow();

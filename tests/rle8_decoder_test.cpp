@@ -65,7 +65,7 @@ TEST(Rle8Decoder, PixelsThatARowLeavesOutAreZeroInAWideImage) {
     const auto file = Bitmap(kWidth, 2, {3, 9, 0, 0, 2, 8, 0, 2, 5, 0, 1, 6, 0, 1});
     Picture p;
     ASSERT_EQ(Decode(file, p), DecodeError::None);
-    std::vector<std::uint8_t> expected(2 * kWidth, 0);
+    std::vector<std::uint8_t> expected(std::size_t{2} * kWidth, 0);
     expected[0] = expected[1] = 8;
     expected[7] = 6;
     expected[kWidth] = expected[kWidth + 1] = expected[kWidth + 2] = 9;
