@@ -82,6 +82,17 @@ wait_for_program_exit() {
   EXIT_STATUS=$?
 }
 
+# Runs COMMAND... every tenth of a second until it succeeds or SECONDS pass; false if it never did.
+# The window manager and the X server answer late on a busy machine: poll, never sleep and hope.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
 # The window's picture as a checksum of its pixels.
 window_checksum() {
   import -window "$WINDOW" rgb:- 2>/dev/null | md5sum | cut -d' ' -f1

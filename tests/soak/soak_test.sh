@@ -31,17 +31,23 @@ width=$(xwininfo -id "$WINDOW" | awk '/Width:/ {print $2}')
 height=$(xwininfo -id "$WINDOW" | awk '/Height:/ {print $2}')
 
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$PROGRAM_PID/status" 2>/dev/null; }
+is_iconic() { xprop -id "$WINDOW" WM_STATE | grep -q 'Iconic'; }
+picture_is() { [ "$(window_checksum)" = "$1" ]; }
+picture_differs_from() { [ "$(window_checksum)" != "$1" ]; }
+picture_holds_still() {
+  local before
+  before=$(window_checksum)
+  sleep 1
+  picture_is "$before"
+}
 still_running() { is_running "$PROGRAM_PID" || session_fail "TrenoxVK ended during the soak (${1})"; }
 
 # Stops the animation where it is: with the pointer outside, nothing but "." moves it, once.
 freeze() {
   xdotool mousemove 0 0 sleep 0.3 key period
   sleep 1
-  local before after
-  before=$(window_checksum)
-  sleep 1
-  after=$(window_checksum)
-  [ "$before" = "$after" ] || session_fail "the picture still changes after '.' (not stopped)"
+  wait_until "$kSecondsToAnswer" picture_holds_still ||
+    session_fail "the picture still changes after '.' (not stopped)"
 }
 
 # One round of the flood: pointer moves and keys spread over about a second, maybe a click.
@@ -74,28 +80,30 @@ disturb() {
   shown=$(window_checksum)
   case "$kind" in
     minimise)
+      # openbox unmaps the frame before it sets WM_STATE, so --sync alone returns too early.
       xdotool windowminimize --sync "$WINDOW" 2>/dev/null || session_fail "cannot minimise"
-      xprop -id "$WINDOW" WM_STATE | grep -q 'Iconic' || session_fail "openbox did not minimise the window"
+      wait_until "$kSecondsToAnswer" is_iconic ||
+        session_fail "openbox did not minimise the window ($(xprop -id "$WINDOW" WM_STATE | grep state))"
       ;;
     cover)
       display -geometry "$((width + 100))x$((height + 100))+0+0" -size "$((width + 100))x$((height + 100))" xc:gray40 &
       local cover_pid=$!
-      sleep 2
-      covered=$(window_checksum)
+      wait_until "$kSecondsToAnswer" picture_differs_from "$shown"
+      covered=$?
       kill "$cover_pid"; wait "$cover_pid" 2>/dev/null
-      [ "$covered" != "$shown" ] || session_fail "the covering window did not cover the picture"
+      ((covered == 0)) || session_fail "the covering window did not cover the picture"
       ;;
     wmrestart)
       openbox --restart || session_fail "openbox --restart"
-      sleep 2
-      wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not come back"
+      sleep 1
+      wait_until "$kSecondsToAnswer" wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not come back"
       ;;
   esac
   # xdotool complains that there is no _NET_ACTIVE_WINDOW while the window is minimised; harmless.
   xdotool windowactivate --sync "$WINDOW" 2>/dev/null || session_fail "cannot activate the window after $kind"
-  sleep 1
+  wait_until "$kSecondsToAnswer" picture_is "$shown" ||
+    session_fail "after $kind the window does not show the frame it showed"
   still_running "$kind"
-  [ "$(window_checksum)" = "$shown" ] || session_fail "after $kind the window does not show the frame it showed"
   echo "$(date +%T) $kind: still running, shows the same frame afterwards"
 }
 
@@ -135,12 +143,8 @@ rss_end=$(rss_kb)
 freeze
 stopped=$(window_checksum)
 xdotool key plus
-answered=""
-for ((i = 0; i < kSecondsToAnswer * 10; ++i)); do
-  [ "$(window_checksum)" != "$stopped" ] && { answered=yes; break; }
-  sleep 0.1
-done
-[ -n "$answered" ] || session_fail "the picture did not change within ${kSecondsToAnswer}s of '+'"
+wait_until "$kSecondsToAnswer" picture_differs_from "$stopped" ||
+  session_fail "the picture did not change within ${kSecondsToAnswer}s of '+'"
 
 xdotool key Escape
 wait_for_program_exit "$kSecondsToAnswer"
