@@ -18,6 +18,17 @@ session_cleanup() {
 }
 trap session_cleanup EXIT
 
+# Runs COMMAND... every tenth of a second until it succeeds or SECONDS pass; false if it never did.
+# The window manager and the X server answer late on a busy machine: poll, never sleep and hope.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
 # Starts Xvfb on the first free display from 80 to 99 and points DISPLAY at it.
 start_x_server() {
   local n
@@ -45,12 +56,7 @@ start_window_manager() {
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   SESSION_PIDS+=("$WM_PID")
-  local tries
-  for tries in $(seq 50); do
-    wmctrl -m >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  session_fail "openbox did not start"
+  wait_until 10 wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not start"
 }
 
 # Starts the program with SIGINT and SIGTERM at their defaults (a background job of a script
@@ -70,27 +76,13 @@ is_running() {
   [ "$state" != Z ]
 }
 
+program_ended() { ! is_running "$PROGRAM_PID"; }
+
 # Waits up to SECONDS for the program to end and sets EXIT_STATUS; fails if it is still running.
 wait_for_program_exit() {
-  local seconds=$1 tenths
-  for tenths in $(seq $((seconds * 10))); do
-    is_running "$PROGRAM_PID" || break
-    sleep 0.1
-  done
-  is_running "$PROGRAM_PID" && session_fail "TrenoxVK still runs ${seconds}s later"
+  wait_until "$1" program_ended || session_fail "TrenoxVK still runs ${1}s later"
   wait "$PROGRAM_PID"
   EXIT_STATUS=$?
-}
-
-# Runs COMMAND... every tenth of a second until it succeeds or SECONDS pass; false if it never did.
-# The window manager and the X server answer late on a busy machine: poll, never sleep and hope.
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
 }
 
 # The window's picture as a checksum of its pixels.
