@@ -26,6 +26,9 @@ inline constexpr float kPictureScaleHeight = 29.84375F;
 inline float PictureX(int px) { return static_cast<float>(px) * kPictureScaleWidth / kPictureWidth; }
 inline float PictureY(int py) { return static_cast<float>(py) * kPictureScaleHeight / kPictureHeight; }
 
+// A pointer pixel over the visible part of Picture1, where clicks count.
+inline bool OverPicture(int px, int py) { return px >= 0 && px < kClientWidth && py >= 0 && py < kClientHeight; }
+
 struct Trenox_VK {
     FrameHolders images;  // Image1 ... Image18
     FrameTable frameTable{};

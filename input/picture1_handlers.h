@@ -14,6 +14,14 @@ inline constexpr float kPaceFactor = 30;
 // A typed character: ESC quits, the command characters set a request, anything else is ignored.
 void Picture1_KeyPress(PlaybackState& state, Platform& platform, std::int16_t keyAscii);
 
+// The `button` and `shift` bits a pointer move carries.
+inline constexpr std::int16_t kLeftButton = 1;
+inline constexpr std::int16_t kRightButton = 2;
+inline constexpr std::int16_t kMiddleButton = 4;
+inline constexpr std::int16_t kShiftDown = 1;
+inline constexpr std::int16_t kCtrlDown = 2;
+inline constexpr std::int16_t kAltDown = 4;
+
 // A pointer move at (x, y) in the picture area's scale. `button` and `shift` are not used.
 void Picture1_MouseMove(PlaybackState& state, std::int16_t button, std::int16_t shift, float x, float y);
 

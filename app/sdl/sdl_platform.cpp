@@ -82,19 +82,17 @@ std::int16_t KeyCodeOf(SDL_Keycode key) {
     }
 }
 
-// Buttons and modifier keys as the move handler counts them: left 1, right 2, middle 4; shift 1, ctrl 2, alt 4.
+// Buttons and modifier keys as the move handler counts them.
 std::int16_t ButtonsOf(std::uint32_t state) {
-    return static_cast<std::int16_t>(((state & SDL_BUTTON_LMASK) != 0 ? 1 : 0) |
-                                     ((state & SDL_BUTTON_RMASK) != 0 ? 2 : 0) |
-                                     ((state & SDL_BUTTON_MMASK) != 0 ? 4 : 0));
+    return static_cast<std::int16_t>(((state & SDL_BUTTON_LMASK) != 0 ? kLeftButton : 0) |
+                                     ((state & SDL_BUTTON_RMASK) != 0 ? kRightButton : 0) |
+                                     ((state & SDL_BUTTON_MMASK) != 0 ? kMiddleButton : 0));
 }
 
 std::int16_t ModifiersOf(SDL_Keymod mod) {
-    return static_cast<std::int16_t>(((mod & KMOD_SHIFT) != 0 ? 1 : 0) | ((mod & KMOD_CTRL) != 0 ? 2 : 0) |
-                                     ((mod & KMOD_ALT) != 0 ? 4 : 0));
+    return static_cast<std::int16_t>(((mod & KMOD_SHIFT) != 0 ? kShiftDown : 0) |
+                                     ((mod & KMOD_CTRL) != 0 ? kCtrlDown : 0) | ((mod & KMOD_ALT) != 0 ? kAltDown : 0));
 }
-
-bool OverPicture(int x, int y) { return x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight; }
 
 // Turns one visible row of palette indices into window pixels. Four at a time: this is the hot
 // part of every pass, and a one-pixel loop ran up to 40 % slower depending on where it landed.

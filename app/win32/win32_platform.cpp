@@ -21,19 +21,18 @@ constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
 // GetKeyState's high bit: the key is down now.
 constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
 
-// Buttons and modifier keys as the move handler counts them: left 1, right 2, middle 4; shift 1, ctrl 2, alt 4.
+// Buttons and modifier keys as the move handler counts them.
 std::int16_t ButtonsOf(WPARAM keys) {
-    return static_cast<std::int16_t>(((keys & MK_LBUTTON) != 0 ? 1 : 0) | ((keys & MK_RBUTTON) != 0 ? 2 : 0) |
-                                     ((keys & MK_MBUTTON) != 0 ? 4 : 0));
+    return static_cast<std::int16_t>(((keys & MK_LBUTTON) != 0 ? kLeftButton : 0) |
+                                     ((keys & MK_RBUTTON) != 0 ? kRightButton : 0) |
+                                     ((keys & MK_MBUTTON) != 0 ? kMiddleButton : 0));
 }
 
 std::int16_t ModifiersOf(WPARAM keys) {
     const bool altDown = (GetKeyState(VK_MENU) & kKeyDownBit) != 0;
-    return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? 1 : 0) | ((keys & MK_CONTROL) != 0 ? 2 : 0) |
-                                     (altDown ? 4 : 0));
+    return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? kShiftDown : 0) |
+                                     ((keys & MK_CONTROL) != 0 ? kCtrlDown : 0) | (altDown ? kAltDown : 0));
 }
-
-bool OverPicture(int x, int y) { return x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight; }
 
 }  // namespace
 
