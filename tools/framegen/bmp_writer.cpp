@@ -70,12 +70,6 @@ std::uint32_t PaletteColour(int index) {
     return r << 16 | g << 8 | b;
 }
 
-std::array<std::uint32_t, 256> Palette332() {
-    std::array<std::uint32_t, 256> p{};
-    for (int i = 0; i < 256; ++i) p[static_cast<std::size_t>(i)] = PaletteColour(i);
-    return p;
-}
-
 std::vector<std::uint8_t> EncodeRle8(const std::vector<std::uint8_t>& pixels, int width, int height) {
     if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * height)
         throw std::invalid_argument("EncodeRle8: pixel count does not match the size");

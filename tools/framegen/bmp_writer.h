@@ -1,7 +1,6 @@
 // The frame file format: a BI_RLE8 Windows bitmap with the 3-3-2 colour table.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,9 +9,6 @@ namespace framegen {
 
 // Entry k of the 3-3-2 colour cube as 0x00RRGGBB (red k/32, green (k/4)%8, blue k%4).
 std::uint32_t PaletteColour(int index);
-
-// The whole 256-entry colour table as 0x00RRGGBB.
-std::array<std::uint32_t, 256> Palette332();
 
 // RLE8-encodes an 8-bit image given top row first; the data runs bottom-up. Uses only encoded
 // runs (1..255), absolute runs (3..254, padded to 16 bits), end of line and end of bitmap.

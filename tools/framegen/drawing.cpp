@@ -6,6 +6,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -13,12 +15,12 @@
 #include <string>
 
 #include "bmp_writer.h"
+#include "frames/frame_set.h"
 
 namespace framegen {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr double kDeg = kPi / 180.0;
 
 // Line weights.
 constexpr double kOutline = 3.0;      // casing, sump, housing, duct
@@ -63,6 +65,14 @@ void Stroke(cairo_t* cr, PaletteIndex colour, double width) {
     cairo_stroke(cr);
 }
 
+// Strokes the current path wide in `outer`, then narrower in `inner` on top: an outlined line.
+void StrokeTwice(cairo_t* cr, PaletteIndex outer, double outerWidth, PaletteIndex inner, double innerWidth) {
+    SetColour(cr, outer);
+    cairo_set_line_width(cr, outerWidth);
+    cairo_stroke_preserve(cr);
+    Stroke(cr, inner, innerWidth);
+}
+
 void Disc(cairo_t* cr, Vec c, double r, PaletteIndex colour) {
     cairo_new_path(cr);
     cairo_arc(cr, c.x, c.y, r, 0, 2 * kPi);
@@ -80,9 +90,6 @@ void FrameRect(cairo_t* cr, double x0, double y0, double x1, double y1, double w
     Rect(cr, x0, y0, x1, y1, colour);
     Rect(cr, x0 + w, y0 + w, x1 - w, y1 - w, kWhite);
 }
-
-Vec Add(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec Rotate(Vec v, double a) { return {v.x * std::cos(a) - v.y * std::sin(a), v.x * std::sin(a) + v.y * std::cos(a)}; }
 
 // --- Still parts -------------------------------------------------------------------------------
 
@@ -170,13 +177,11 @@ void Injector(cairo_t* cr) {
 
 // A tube drawn as two walls: near-black outline, white inside, open ends.
 void Tube(cairo_t* cr, Vec a, Vec c1, Vec c2, Vec b) {
-    for (int pass = 0; pass < 2; ++pass) {
-        cairo_new_path(cr);
-        cairo_move_to(cr, a.x, a.y);
-        cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, b.x, b.y);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-        Stroke(cr, pass == 0 ? kNearBlack : kWhite, pass == 0 ? kPipeWidth : kPipeWidth - 2 * kOutline);
-    }
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_new_path(cr);
+    cairo_move_to(cr, a.x, a.y);
+    cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, b.x, b.y);
+    StrokeTwice(cr, kNearBlack, kPipeWidth, kWhite, kPipeWidth - 2 * kOutline);
 }
 
 void Pipes(cairo_t* cr) {
@@ -238,12 +243,10 @@ void Pin(cairo_t* cr, Vec c, double pin, double ring, bool centreDot) {
 
 void Rod(cairo_t* cr, Vec a, Vec b) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    for (int pass = 0; pass < 2; ++pass) {
-        cairo_new_path(cr);
-        cairo_move_to(cr, a.x, a.y);
-        cairo_line_to(cr, b.x, b.y);
-        Stroke(cr, pass == 0 ? kWhite : kTeal, pass == 0 ? kRodWidth + 2 * kHalo : kRodWidth);
-    }
+    cairo_new_path(cr);
+    cairo_move_to(cr, a.x, a.y);
+    cairo_line_to(cr, b.x, b.y);
+    StrokeTwice(cr, kWhite, kRodWidth + 2 * kHalo, kTeal, kRodWidth);
 }
 
 void CrankWeb(cairo_t* cr, const Pose& pose) {
@@ -275,13 +278,11 @@ void CrankWeb(cairo_t* cr, const Pose& pose) {
 void Rocker(cairo_t* cr, const SidePose& s, double sign) {
     const Vec ctrl = Add(s.pivot, Rotate(Vec{sign * kRockerBulge, 0}, s.rockerAngle));
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    for (int pass = 0; pass < 2; ++pass) {
-        cairo_new_path(cr);
-        cairo_move_to(cr, s.upper.x, s.upper.y);
-        cairo_curve_to(cr, (s.upper.x + 2 * ctrl.x) / 3, (s.upper.y + 2 * ctrl.y) / 3, (s.lower.x + 2 * ctrl.x) / 3,
-                       (s.lower.y + 2 * ctrl.y) / 3, s.lower.x, s.lower.y);
-        Stroke(cr, pass == 0 ? kWhite : kBlue, pass == 0 ? kRockerWidth + 2 * kHalo : kRockerWidth);
-    }
+    cairo_new_path(cr);
+    cairo_move_to(cr, s.upper.x, s.upper.y);
+    cairo_curve_to(cr, (s.upper.x + 2 * ctrl.x) / 3, (s.upper.y + 2 * ctrl.y) / 3, (s.lower.x + 2 * ctrl.x) / 3,
+                   (s.lower.y + 2 * ctrl.y) / 3, s.lower.x, s.lower.y);
+    StrokeTwice(cr, kWhite, kRockerWidth + 2 * kHalo, kBlue, kRockerWidth);
     for (const Vec& end : {s.upper, s.lower}) Disc(cr, end, 10, kBlue);
     // The fixed pivot in front: red disc with a white outline.
     Disc(cr, s.pivot, kPivotRadius, kWhite);
@@ -308,9 +309,9 @@ void Piston(cairo_t* cr, const SidePose& s) {
     cairo_restore(cr);
 }
 
-void Linkage(cairo_t* cr, const SidePose& s, double sign, Vec drivePin) {
-    Rod(cr, s.lower, drivePin);
-    Pin(cr, drivePin, 9, 13, true);
+void Linkage(cairo_t* cr, const SidePose& s, double sign) {
+    Rod(cr, s.lower, s.drive);
+    Pin(cr, s.drive, 9, 13, true);
     Rocker(cr, s, sign);
     Pin(cr, s.lower, 4, 7, false);
 }
@@ -362,20 +363,22 @@ std::vector<std::uint8_t> ToIndices(cairo_surface_t* surface) {
     cairo_surface_flush(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    static constexpr PaletteIndex kUsed[] = {kWhite, kNearBlack, kBlue,  kRed,  kTeal,
-                                             kLightBlue, kGreen, kOrange, kOlive};
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
+    static constexpr std::array<PaletteIndex, 9> kUsed = {kWhite,     kNearBlack, kBlue,   kRed,  kTeal,
+                                                          kLightBlue, kGreen,     kOrange, kOlive};
+    // Their colours, looked up once rather than for every pixel.
+    std::array<std::uint32_t, kUsed.size()> colours{};
+    for (std::size_t k = 0; k < kUsed.size(); ++k) colours[k] = PaletteColour(kUsed[k]);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+    for (int y = 0; y < kFrameHeight; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < kFrameWidth; ++x) {
             const std::uint32_t rgb = row[x] & 0xFFFFFF;
-            int found = -1;
-            for (PaletteIndex i : kUsed)
-                if (PaletteColour(i) == rgb) found = i;
-            if (found < 0)
+            const auto match = std::find(colours.begin(), colours.end(), rgb);
+            if (match == colours.end())
                 throw std::runtime_error("colour " + std::to_string(rgb) + " outside the nine palette entries at (" +
                                          std::to_string(x) + ", " + std::to_string(y) + ")");
-            out[static_cast<std::size_t>(y) * kWidth + x] = static_cast<std::uint8_t>(found);
+            const auto k = static_cast<std::size_t>(match - colours.begin());
+            out[static_cast<std::size_t>(y) * kFrameWidth + x] = kUsed[k];
         }
     }
     return out;
@@ -385,7 +388,7 @@ std::vector<std::uint8_t> ToIndices(cairo_surface_t* surface) {
 
 std::vector<std::uint8_t> DrawFrame(const Dimensions& dims, int frame) {
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight), &cairo_surface_destroy);
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kFrameWidth, kFrameHeight), &cairo_surface_destroy);
     std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()), &cairo_destroy);
     cairo_t* cr = context.get();
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -401,8 +404,8 @@ std::vector<std::uint8_t> DrawFrame(const Dimensions& dims, int frame) {
     Ports(cr);
     Injector(cr);
     CrankWeb(cr, pose);
-    Linkage(cr, pose.left, -1, pose.secondPin);
-    Linkage(cr, pose.right, +1, pose.crankPin);
+    Linkage(cr, pose.left, -1);
+    Linkage(cr, pose.right, +1);
     PistonAssembly(cr, pose.left);
     PistonAssembly(cr, pose.right);
     Blower(cr, frame);

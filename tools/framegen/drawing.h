@@ -8,9 +8,6 @@
 
 namespace framegen {
 
-inline constexpr int kWidth = 800;
-inline constexpr int kHeight = 600;
-
 // The nine palette entries that occur in the pictures.
 enum PaletteIndex : std::uint8_t {
     kWhite = 255,

@@ -15,21 +15,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <stdexcept>
 #include <vector>
 
 namespace framegen {
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
-
-Vec Add(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec Sub(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
 double Len(Vec a) { return std::hypot(a.x, a.y); }
-Vec Rotate(Vec v, double a) {  // clockwise on screen (y down) for positive a
-    return {v.x * std::cos(a) - v.y * std::sin(a), v.x * std::sin(a) + v.y * std::cos(a)};
-}
 
 // Solves one side: sign +1 for the right, -1 for the left.
 SidePose SolveSide(const SideDimensions& d, double sign, Vec pivot, Vec drive) {
@@ -70,7 +62,7 @@ Vec PinAt(double angleDeg, double radius) {
 // Model outer edge minus the table's, per frame, for one side.
 std::vector<double> Residuals(const SideDimensions& d, bool right) {
     std::vector<double> r;
-    for (int n = 1; n <= kFrames; ++n) {
+    for (int n = 1; n <= kFrameCount; ++n) {
         const double a = CrankAngleDeg(n);
         const SidePose p = right ? SolveSide(d, +1, kRightPivot, PinAt(a, d.driveRadius))
                                  : SolveSide(d, -1, kLeftPivot, PinAt(a + 180.0, d.driveRadius));
@@ -221,7 +213,7 @@ FitResult FitMechanism() {
         const Vec low{std::sin(s.lowerAngle) * s.lowerArm, std::cos(s.lowerAngle) * s.lowerArm};
         return Len(Sub(up, low));
     };
-    for (int n = 1; n <= kFrames; ++n) {
+    for (int n = 1; n <= kFrameCount; ++n) {
         const Pose p = SolvePose(f.dims, n);
         for (const auto* side : {&p.left, &p.right}) {
             const SideDimensions& s = side == &p.left ? f.dims.left : f.dims.right;

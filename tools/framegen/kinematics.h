@@ -3,6 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+#include <numbers>
+
+#include "frames/frame_set.h"
 
 namespace framegen {
 
@@ -11,7 +15,13 @@ struct Vec {
     double y = 0;
 };
 
-inline constexpr int kFrames = 18;
+inline constexpr double kDeg = std::numbers::pi / 180.0;  // radians per degree
+
+inline Vec Add(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
+inline Vec Sub(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
+inline Vec Rotate(Vec v, double a) {  // clockwise on screen (y down) for positive a
+    return {v.x * std::cos(a) - v.y * std::sin(a), v.x * std::sin(a) + v.y * std::cos(a)};
+}
 
 // Fixed points, in frame pixels with y down; pixel (i, j) covers [i, i+1) x [j, j+1).
 inline constexpr Vec kCrankAxis{333.5, 374.5};
@@ -25,10 +35,10 @@ inline constexpr double kPistonLength = 100.0;       // outer end to crown rim
 inline constexpr double kGudgeonOffset = 35.0;       // pin centre from the piston's outer end
 
 // The per-frame piston table: column of each piston's outermost pixel.
-inline constexpr std::array<int, kFrames> kLeftOuterTable = {181, 197, 212, 222, 227, 225, 216, 201, 184,
-                                                             169, 156, 146, 140, 136, 136, 142, 152, 165};
-inline constexpr std::array<int, kFrames> kRightOuterTable = {494, 479, 461, 445, 435, 432, 436, 446, 460,
-                                                              476, 492, 506, 516, 522, 524, 521, 515, 506};
+inline constexpr std::array<int, kFrameCount> kLeftOuterTable = {181, 197, 212, 222, 227, 225, 216, 201, 184,
+                                                                 169, 156, 146, 140, 136, 136, 142, 152, 165};
+inline constexpr std::array<int, kFrameCount> kRightOuterTable = {494, 479, 461, 445, 435, 432, 436, 446, 460,
+                                                                  476, 492, 506, 516, 522, 524, 521, 515, 506};
 
 // Crank pin angle of frame n (1-based) in degrees, clockwise from straight up.
 double CrankAngleDeg(int frame);

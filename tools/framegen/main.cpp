@@ -2,10 +2,12 @@
 // Usage: framegen OUTPUT_DIR   (writes OUTPUT_DIR/frame01.bmp ... frame18.bmp)
 #include <cstdio>
 #include <exception>
+#include <numbers>
 #include <string>
 
 #include "bmp_writer.h"
 #include "drawing.h"
+#include "frames/frame_set.h"
 #include "kinematics.h"
 
 int main(int argc, char** argv) {
@@ -19,16 +21,16 @@ int main(int argc, char** argv) {
         for (const auto& [name, s] : {std::pair{"left", fit.dims.left}, std::pair{"right", fit.dims.right}})
             std::printf("%-5s side: rocker upper arm %.2f, lower arm %.2f turned %.2f deg outwards from straight down; "
                         "short rod %.2f, long rod %.2f; gudgeon pin %.2f from the outer end; drive pin radius %.2f\n",
-                        name, s.upperArm, s.lowerArm, s.lowerAngle * 180.0 / 3.14159265358979323846, s.shortRod,
+                        name, s.upperArm, s.lowerArm, s.lowerAngle * 180.0 / std::numbers::pi, s.shortRod,
                         s.longRod, s.gudgeonOffset, s.driveRadius);
         std::printf("worst piston error: left %.3f px, right %.3f px; worst rod length error %.2g px; "
                     "worst rocker shape error %.2g px\n",
                     fit.worstLeftPistonError, fit.worstRightPistonError, fit.worstRodLengthError,
                     fit.worstRockerShapeError);
-        for (int n = 1; n <= kFrames; ++n) {
+        for (int n = 1; n <= kFrameCount; ++n) {
             char name[32];
             std::snprintf(name, sizeof name, "/frame%02d.bmp", n);
-            const auto file = MakeRle8Bitmap(DrawFrame(fit.dims, n), kWidth, kHeight);
+            const auto file = MakeRle8Bitmap(DrawFrame(fit.dims, n), kFrameWidth, kFrameHeight);
             WriteFile(std::string(argv[1]) + name, file);
             std::printf("frame%02d.bmp: %zu bytes\n", n, file.size());
         }

@@ -26,7 +26,7 @@ TEST(Kinematics, RodsKeepTheirLengthsAndRockersTheirShape) {
     EXPECT_LT(Fit().worstRodLengthError, 1e-6);
     EXPECT_LT(Fit().worstRockerShapeError, 1e-6);
     const Dimensions& d = Fit().dims;
-    for (int n = 1; n <= kFrames; ++n) {
+    for (int n = 1; n <= kFrameCount; ++n) {
         const Pose p = SolvePose(d, n);
         EXPECT_NEAR(Dist(p.right.lower, p.crankPin), d.right.longRod, 1e-6);
         EXPECT_NEAR(Dist(p.left.lower, p.secondPin), d.left.longRod, 1e-6);
@@ -37,7 +37,7 @@ TEST(Kinematics, RodsKeepTheirLengthsAndRockersTheirShape) {
 }
 
 TEST(Kinematics, CrankPinsStandHalfATurnApartAtTheTableAngles) {
-    for (int n = 1; n <= kFrames; ++n) {
+    for (int n = 1; n <= kFrameCount; ++n) {
         const Pose p = SolvePose(Fit().dims, n);
         EXPECT_DOUBLE_EQ(p.crankAngleDeg, 20.0 * (n - 1) - 6.5);
         const double a = std::atan2(p.crankPin.x - kCrankAxis.x, kCrankAxis.y - p.crankPin.y) * 180 / std::numbers::pi;
@@ -55,7 +55,7 @@ TEST(Kinematics, CrankPinsStandHalfATurnApartAtTheTableAngles) {
 
 TEST(Kinematics, PistonsMoveOpposedWithTheTableDeadCentres) {
     int leftInner = 0, rightInner = 0;
-    for (int n = 1; n <= kFrames; ++n) {
+    for (int n = 1; n <= kFrameCount; ++n) {
         const Pose p = SolvePose(Fit().dims, n);
         const Pose q = SolvePose(Fit().dims, leftInner ? leftInner : 1);
         const Pose r = SolvePose(Fit().dims, rightInner ? rightInner : 1);
