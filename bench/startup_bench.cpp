@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kDefaultRuns = 9;
-constexpr auto kFrameTimeout = 10s;
 constexpr auto kSettle = 2s;  // a few passes of the loop, so the peak includes running, not only starting
 
 // Peak resident memory of a process, in kB, from the kernel's own record (VmHWM).

@@ -48,6 +48,18 @@ const FrameCatalog& Frames() {
     return frames;
 }
 
+void ExpectShowsAndHolds(ProgramUnderTest& program, int wanted, const std::string& after) {
+    EXPECT_TRUE(program.WaitForFrame([wanted](int frame) { return frame == wanted; }, kFrameTimeout))
+        << "after " << after << ": frame " << wanted << " never came";
+    EXPECT_EQ(program.WaitForSteadyFrame(kHeldFor, kFrameTimeout), wanted) << "after " << after;
+}
+
+void ExpectEndsCleanly(ProgramUnderTest& program, const std::string& stillRunning) {
+    const std::optional<ExitStatus> status = program.Process().WaitForExit(kExitTimeout);
+    ASSERT_TRUE(status.has_value()) << stillRunning;
+    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+}
+
 void ProgramTest::SetUp() {
     program_ = std::make_unique<ProgramUnderTest>(SharedServer(), Frames(), Options().command);
     ASSERT_NE(program_->ProgramWindow(), 0U) << "the program's window never came up";
@@ -79,9 +91,7 @@ int ProgramTest::SpeedUpAndHold() {
 
 void ProgramTest::ExpectKeyShows(const std::string& keyName, int wanted) {
     program_->PressKey(keyName);
-    EXPECT_TRUE(program_->WaitForFrame([wanted](int frame) { return frame == wanted; }, kFrameTimeout))
-        << "after " << keyName << ": frame " << wanted << " never came";
-    EXPECT_EQ(program_->WaitForSteadyFrame(kHeldFor, kFrameTimeout), wanted) << "after " << keyName;
+    ExpectShowsAndHolds(*program_, wanted, keyName);
 }
 
 // Usage: trenox_e2e [gtest options] [--window-manager] -- program [arguments...]

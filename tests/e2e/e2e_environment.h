@@ -22,11 +22,15 @@ E2eOptions& Options();
 XServer& SharedServer();
 const FrameCatalog& Frames();
 
-// How long the tests wait: for a frame at the starting pace (about a second each, more on a
-// loaded machine), for the program to end, and how long a frame must stay to count as held.
-inline constexpr auto kFrameTimeout = 10s;
+// How long the tests wait for the program to end (a frame: kFrameTimeout), and how long a frame
+// must stay to count as held.
 inline constexpr auto kExitTimeout = 10s;
 inline constexpr auto kHeldFor = 300ms;
+
+// Expects the frame `wanted` to come and stay; `after` names what asked for it, for the messages.
+void ExpectShowsAndHolds(ProgramUnderTest& program, int wanted, const std::string& after);
+// Expects the program to end within kExitTimeout, with status 0.
+void ExpectEndsCleanly(ProgramUnderTest& program, const std::string& stillRunning = "still running");
 
 // A test that starts the program in its own window on the shared server.
 class ProgramTest : public ::testing::Test {

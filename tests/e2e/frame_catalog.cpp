@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frames/frame_set.h"
+#include "frames/rle8_decoder.h"
 
 namespace {
 
@@ -14,30 +15,33 @@ constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
 
 std::uint64_t HashRegion(const Capture& capture, ClientOffset offset) {
     std::uint64_t hash = kFnvOffset;
-    for (int y = 0; y < kShownHeight; ++y) {
+    for (int y = 0; y < kClientHeight; ++y) {
         const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
-        for (int x = 0; x < kShownWidth; ++x) hash = (hash ^ (row[x] & kRgbMask)) * kFnvPrime;
+        for (int x = 0; x < kClientWidth; ++x) hash = (hash ^ (row[x] & kRgbMask)) * kFnvPrime;
     }
     return hash;
 }
 
 bool Fits(const Capture& capture, ClientOffset offset) {
-    return offset.x >= 0 && offset.y >= 0 && offset.x + kShownWidth <= capture.width &&
-           offset.y + kShownHeight <= capture.height;
+    return offset.x >= 0 && offset.y >= 0 && offset.x + kClientWidth <= capture.width &&
+           offset.y + kClientHeight <= capture.height;
 }
 
 }  // namespace
 
 FrameCatalog::FrameCatalog() {
-    for (int k = 0; k < kFrames; ++k) {
-        Picture picture;
-        const DecodeError error = DecodeRle8Bitmap(kEmbeddedFrameFiles[static_cast<std::size_t>(k)], picture);
-        if (error != DecodeError::None || picture.width < kShownWidth || picture.height < kShownHeight)
-            throw std::runtime_error("frame " + std::to_string(k + 1) + " does not decode");
-        Capture shown{kShownWidth, kShownHeight, {}};
-        shown.pixels.reserve(static_cast<std::size_t>(kShownWidth) * kShownHeight);
-        for (int y = 0; y < kShownHeight; ++y) {
-            for (int x = 0; x < kShownWidth; ++x) shown.pixels.push_back(picture.palette[picture.At(x, y)] & kRgbMask);
+    FrameHolders holders;
+    const FrameLoadResult loaded = LoadFrameHolders(holders);
+    if (loaded.error != DecodeError::None) {
+        throw std::runtime_error("frame " + std::to_string(loaded.frameNumber) +
+                                 " does not decode: " + DescribeDecodeError(loaded.error));
+    }
+    for (int k = 0; k < kFrameCount; ++k) {
+        const Picture& picture = holders[static_cast<std::size_t>(k)];
+        Capture shown{kClientWidth, kClientHeight, {}};
+        shown.pixels.reserve(static_cast<std::size_t>(kClientWidth) * kClientHeight);
+        for (int y = 0; y < kClientHeight; ++y) {
+            for (int x = 0; x < kClientWidth; ++x) shown.pixels.push_back(picture.palette[picture.At(x, y)] & kRgbMask);
         }
         byHash_.emplace(HashRegion(shown, {}), k);
         shown_[static_cast<std::size_t>(k)] = std::move(shown.pixels);
@@ -46,10 +50,10 @@ FrameCatalog::FrameCatalog() {
 
 bool FrameCatalog::Matches(int frameIndex, const Capture& capture, ClientOffset offset) const {
     const std::vector<std::uint32_t>& expected = shown_[static_cast<std::size_t>(frameIndex)];
-    for (int y = 0; y < kShownHeight; ++y) {
+    for (int y = 0; y < kClientHeight; ++y) {
         const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
-        const std::uint32_t* want = &expected[static_cast<std::size_t>(y) * kShownWidth];
-        for (int x = 0; x < kShownWidth; ++x) {
+        const std::uint32_t* want = &expected[static_cast<std::size_t>(y) * kClientWidth];
+        for (int x = 0; x < kClientWidth; ++x) {
             if ((row[x] & kRgbMask) != want[x]) return false;
         }
     }
@@ -65,9 +69,9 @@ std::optional<int> FrameCatalog::Identify(const Capture& capture, ClientOffset o
 
 std::optional<ClientOffset> FrameCatalog::Locate(const Capture& capture) const {
     // Compares pixel by pixel, stopping at the first difference: cheap at every wrong offset.
-    for (int y = 0; y + kShownHeight <= capture.height; ++y) {
-        for (int x = 0; x + kShownWidth <= capture.width; ++x) {
-            for (int k = 0; k < kFrames; ++k) {
+    for (int y = 0; y + kClientHeight <= capture.height; ++y) {
+        for (int x = 0; x + kClientWidth <= capture.width; ++x) {
+            for (int k = 0; k < kFrameCount; ++k) {
                 if (Matches(k, capture, {x, y})) return ClientOffset{x, y};
             }
         }

@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-// The client area: what of a frame the window shows.
-inline constexpr int kShownWidth = 799;
-inline constexpr int kShownHeight = 598;
-inline constexpr int kFrames = 18;
+// The program's own layout: its client area (kClientWidth x kClientHeight) shows the top-left part
+// of each of its kFrameCount frames. Xlib's macros (None, Window) clash with its names: include
+// this before any X header.
+#include "app/trenox_vk.h"
 
 // A screenshot of a window, 0x00RRGGBB per pixel, top row first.
 struct Capture {
@@ -34,12 +34,10 @@ public:
     std::optional<int> Identify(const Capture& capture, ClientOffset offset) const;
     // The offset at which some frame fills the capture exactly, if any.
     std::optional<ClientOffset> Locate(const Capture& capture) const;
-    // Number of distinct pictures among the frames' visible parts.
-    std::size_t DistinctFrames() const { return byHash_.size(); }
 
 private:
     bool Matches(int frameIndex, const Capture& capture, ClientOffset offset) const;
 
-    std::array<std::vector<std::uint32_t>, kFrames> shown_;  // visible part of each frame, as RGB
-    std::unordered_map<std::uint64_t, int> byHash_;           // hash of a visible part -> frame index
+    std::array<std::vector<std::uint32_t>, kFrameCount> shown_;  // visible part of each frame, as RGB
+    std::unordered_map<std::uint64_t, int> byHash_;               // hash of a visible part -> frame index
 };

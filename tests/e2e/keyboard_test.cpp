@@ -43,9 +43,7 @@ TEST_F(KeyboardTest, RunBackwardThenForward) {
 TEST_F(KeyboardTest, EscapeEndsTheProgram) {
     WaitUntilRunning();  // by then the window surely has the keyboard focus
     Program().PressKey("Escape");
-    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+    ExpectEndsCleanly(Program());
 }
 
 }  // namespace

@@ -8,9 +8,7 @@ using LifetimeTest = ProgramTest;
 TEST_F(LifetimeTest, ClosingTheWindowEndsTheProgram) {
     WaitUntilShowing();
     Program().Close();
-    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+    ExpectEndsCleanly(Program());
 }
 
 // On a server of its own, which the test then ends: the program must not spin on without it.
@@ -20,9 +18,7 @@ TEST(DisplayLossTest, ProgramEndsWhenItsDisplayGoesAway) {
     ProgramUnderTest program(*server, Frames(), Options().command);
     ASSERT_TRUE(program.WaitForFrame([](int) { return true; }, kFrameTimeout)) << "no frame was ever shown";
     server->Kill();
-    const std::optional<ExitStatus> status = program.Process().WaitForExit(kExitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running without its display";
-    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+    ExpectEndsCleanly(program, "still running without its display");
 }
 
 }  // namespace

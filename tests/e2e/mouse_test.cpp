@@ -1,4 +1,5 @@
 // The mouse on the picture: a click switches to stepping with the pointer and back; a double-click quits.
+#include <string>
 #include <thread>
 
 #include "tests/e2e/e2e_environment.h"
@@ -14,9 +15,7 @@ using MouseTest = ProgramTest;
 
 void ExpectMoveShows(ProgramUnderTest& program, int dx, int dy, int wanted) {
     program.MovePointerBy(dx, dy);
-    EXPECT_TRUE(program.WaitForFrame([wanted](int frame) { return frame == wanted; }, kFrameTimeout))
-        << "after a move by (" << dx << ", " << dy << "): frame " << wanted << " never came";
-    EXPECT_EQ(program.WaitForSteadyFrame(kHeldFor, kFrameTimeout), wanted);
+    ExpectShowsAndHolds(program, wanted, "a move by (" + std::to_string(dx) + ", " + std::to_string(dy) + ")");
 }
 
 TEST_F(MouseTest, ClickStepsWithThePointerAndClickAgainResumesTheRun) {
@@ -51,9 +50,7 @@ TEST_F(MouseTest, DoubleClickEndsTheProgram) {
     WaitUntilShowing();
     Program().MovePointerTo(kInside, kInside);
     Program().DoubleClick();
-    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+    ExpectEndsCleanly(Program());
 }
 
 // ESC ends the program in manual mode and while holding, too.
@@ -64,9 +61,7 @@ TEST_F(MouseTest, EscapeEndsTheProgramInManualMode) {
     Program().MovePointerBy(0, kStep);
     ASSERT_TRUE(Program().WaitForSteadyFrame(kHeldFor, kFrameTimeout).has_value());
     Program().PressKey("Escape");
-    const std::optional<ExitStatus> status = Program().Process().WaitForExit(kExitTimeout);
-    ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_TRUE(status->exited && status->code == 0) << Describe(*status);
+    ExpectEndsCleanly(Program());
 }
 
 }  // namespace

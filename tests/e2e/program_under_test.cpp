@@ -98,7 +98,7 @@ ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std:
 
 }  // namespace
 
-int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrames) + kFrames) % kFrames + 1; }
+int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrameCount) + kFrameCount) % kFrameCount + 1; }
 
 ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
                                    bool yielding)

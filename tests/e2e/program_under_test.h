@@ -13,6 +13,9 @@
 
 using namespace std::chrono_literals;
 
+// How long to wait for a frame at the starting pace: about a second each, more on a loaded machine.
+inline constexpr auto kFrameTimeout = 10s;
+
 // Position and size of a window on the screen.
 struct ScreenRect {
     int x = 0;

@@ -54,8 +54,7 @@ start_x_server() {
 # Starts openbox and waits until it manages the screen.
 start_window_manager() {
   openbox --sm-disable >/dev/null 2>&1 &
-  WM_PID=$!
-  SESSION_PIDS+=("$WM_PID")
+  SESSION_PIDS+=("$!")
   wait_until 10 wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not start"
 }
 
