@@ -14,13 +14,14 @@ inline constexpr int kFrameHeight = 600;
 // The frame files as built into the program, frame 1 first.
 extern const std::array<std::span<const std::uint8_t>, kFrameCount> kEmbeddedFrameFiles;
 
-// Image1 ... Image18: element k carries frame k + 1.
+// Image1 ... Image18: element k carries frame k + 1, as built into the program.
 using FrameHolders = std::array<Picture, kFrameCount>;
 
 // Slot k refers to the picture of the holder of frame k + 1; filled once by the playback loop.
 using FrameTable = std::array<const Picture*, kFrameCount>;
 
-// Decodes every embedded frame into its holder. On failure reports the frame number (1-based).
+// Reads every embedded frame into its holder, checking that it decodes cleanly. On failure
+// reports the frame number (1-based).
 struct FrameLoadResult {
     DecodeError error = DecodeError::None;
     int frameNumber = 0;

@@ -34,13 +34,13 @@ std::vector<std::uint8_t> Bitmap(int width, int height, const std::vector<std::u
     return file;
 }
 
-DecodeError Decode(const std::vector<std::uint8_t>& file, Picture& out) { return DecodeRle8Bitmap(file, out); }
+DecodeError Decode(const std::vector<std::uint8_t>& file, IndexedImage& out) { return DecodeRle8Bitmap(file, out); }
 
 TEST(Rle8Decoder, DecodesRunsAbsoluteRunsAndDeltasBottomUp) {
     // Bottom row: run of 2 x 7, absolute 3 4 5 (padded), end of line.
     // Top row: delta 2 right, run of 3 x 9, end of bitmap.
     const auto file = Bitmap(5, 2, {2, 7, 0, 3, 3, 4, 5, 0, 0, 0, 0, 2, 2, 0, 3, 9, 0, 1});
-    Picture p;
+    IndexedImage p;
     ASSERT_EQ(Decode(file, p), DecodeError::None);
     ASSERT_EQ(p.width, 5);
     ASSERT_EQ(p.height, 2);
@@ -49,7 +49,7 @@ TEST(Rle8Decoder, DecodesRunsAbsoluteRunsAndDeltasBottomUp) {
 }
 
 TEST(Rle8Decoder, SkippedPixelsAreIndexZeroEvenInAReusedPicture) {
-    Picture p;
+    IndexedImage p;
     ASSERT_EQ(Decode(Bitmap(4, 3, {4, 7, 0, 0, 4, 7, 0, 0, 4, 7, 0, 1}), p), DecodeError::None);
     // Bottom row: 1 x 5, then a delta one right and one up; 1 x 6 there, end of bitmap.
     ASSERT_EQ(Decode(Bitmap(4, 3, {1, 5, 0, 2, 1, 1, 1, 6, 0, 1}), p), DecodeError::None);
@@ -63,7 +63,7 @@ TEST(Rle8Decoder, PixelsThatARowLeavesOutAreZeroInAWideImage) {
     constexpr int kWidth = 40;
     // Bottom row: 3 x 9, then end of line. Top row: 2 x 8, a delta of 5, 1 x 6, end of bitmap.
     const auto file = Bitmap(kWidth, 2, {3, 9, 0, 0, 2, 8, 0, 2, 5, 0, 1, 6, 0, 1});
-    Picture p;
+    IndexedImage p;
     ASSERT_EQ(Decode(file, p), DecodeError::None);
     std::vector<std::uint8_t> expected(std::size_t{2} * kWidth, 0);
     expected[0] = expected[1] = 8;
@@ -73,7 +73,7 @@ TEST(Rle8Decoder, PixelsThatARowLeavesOutAreZeroInAWideImage) {
 }
 
 TEST(Rle8Decoder, RejectsDataThatWouldWriteOutsideTheImage) {
-    Picture p;
+    IndexedImage p;
     EXPECT_EQ(Decode(Bitmap(4, 1, {5, 1, 0, 1}), p), DecodeError::RunPastRow);
     EXPECT_EQ(Decode(Bitmap(4, 1, {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}), p), DecodeError::RunPastRow);
     EXPECT_EQ(Decode(Bitmap(4, 1, {0, 0, 1, 1, 0, 1}), p), DecodeError::RunPastImage);
@@ -84,7 +84,7 @@ TEST(Rle8Decoder, RejectsDataThatWouldWriteOutsideTheImage) {
 }
 
 TEST(Rle8Decoder, RejectsDataThatEndsEarly) {
-    Picture p;
+    IndexedImage p;
     EXPECT_EQ(Decode(Bitmap(4, 1, {4, 1}), p), DecodeError::MissingEndOfBitmap);
     EXPECT_EQ(Decode(Bitmap(4, 1, {4, 1, 0}), p), DecodeError::MissingEndOfBitmap);
     EXPECT_EQ(Decode(Bitmap(4, 1, {0, 3, 1, 2}), p), DecodeError::MissingEndOfBitmap);
@@ -93,7 +93,7 @@ TEST(Rle8Decoder, RejectsDataThatEndsEarly) {
 
 TEST(Rle8Decoder, RejectsWrongHeaders) {
     const auto good = Bitmap(2, 1, {2, 1, 0, 1});
-    Picture p;
+    IndexedImage p;
     ASSERT_EQ(Decode(good, p), DecodeError::None);
     struct Corruption {
         std::size_t at;
@@ -123,7 +123,7 @@ TEST(Rle8Decoder, RejectsWrongHeaders) {
 
 TEST(Rle8Decoder, SurvivesEveryTruncationAndRandomDamageOfAFrame) {
     const auto frame = kEmbeddedFrameFiles[0];
-    Picture p;
+    IndexedImage p;
     for (std::size_t length = 0; length < frame.size(); length += 97)
         EXPECT_NE(DecodeRle8Bitmap(frame.first(length), p), DecodeError::None);
 
@@ -143,7 +143,7 @@ TEST(Rle8Decoder, SurvivesEveryTruncationAndRandomDamageOfAFrame) {
 TEST(Rle8Decoder, AgreesWithSdlsLoaderOnEveryFrame) {
     for (int k = 0; k < kFrameCount; ++k) {
         const auto file = kEmbeddedFrameFiles[static_cast<std::size_t>(k)];
-        Picture ours;
+        IndexedImage ours;
         ASSERT_EQ(DecodeRle8Bitmap(file, ours), DecodeError::None) << "frame " << k + 1;
         SDL_Surface* theirs = SDL_LoadBMP_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
         ASSERT_NE(theirs, nullptr) << SDL_GetError();

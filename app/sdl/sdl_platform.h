@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "app/trenox_vk.h"
 
 struct SDL_Window;

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "app/win32/resource_ids.h"
+#include "frames/pixel_sinks.h"
+#include "frames/rle8_decoder.h"
 #include "input/picture1_handlers.h"
 
 namespace {
@@ -66,6 +68,9 @@ bool Win32Platform::Open(HINSTANCE instance) {
     dib_.header.biPlanes = 1;
     dib_.header.biBitCount = kBitsPerPixel;
     dib_.header.biCompression = BI_RGB;  // decoded by our own RLE8 decoder, never by GDI
+    dib_.header.biWidth = kFrameWidth;
+    dib_.header.biHeight = -kFrameHeight;  // negative: rows run top down, as the decoder writes them
+    dib_.header.biClrUsed = std::size(dib_.colours);
     return true;
 }
 
@@ -81,13 +86,13 @@ void Win32Platform::Run() {
 }
 
 void Win32Platform::ShowPicture(const Picture& picture) {
-    shown_ = &picture;
-    dib_.header.biWidth = picture.width;
-    dib_.header.biHeight = -picture.height;  // negative: rows run top down, as the picture holds them
-    dib_.header.biClrUsed = static_cast<DWORD>(picture.palette.size());
+    // The one 8-bit DIB takes the picture's indices; its colour table, the picture's colours.
     // 0x00RRGGBB in memory is blue, green, red, 0: exactly an RGBQUAD.
     static_assert(sizeof dib_.colours == sizeof picture.palette);
     std::memcpy(dib_.colours, picture.palette.data(), sizeof dib_.colours);
+    IndexSink sink{dibPixels_.data(), kFrameWidth, kFrameWidth, kFrameHeight};
+    DrawPicture(picture, sink);
+    showing_ = true;
     if (HDC dc = GetDC(hwnd_); dc != nullptr) {
         Draw(dc);
         ReleaseDC(hwnd_, dc);
@@ -98,9 +103,8 @@ void Win32Platform::ShowPicture(const Picture& picture) {
 }
 
 void Win32Platform::Draw(HDC dc) const {
-    if (shown_ == nullptr) return;
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(shown_->width), static_cast<DWORD>(shown_->height), 0, 0, 0,
-                      static_cast<UINT>(shown_->height), shown_->pixels.data(),
+    if (!showing_) return;
+    SetDIBitsToDevice(dc, 0, 0, kFrameWidth, kFrameHeight, 0, 0, 0, kFrameHeight, dibPixels_.data(),
                       reinterpret_cast<const BITMAPINFO*>(&dib_), DIB_RGB_COLORS);
 }
 
@@ -133,7 +137,7 @@ LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
         case WM_DESTROY: Quit();
         case WM_ERASEBKGND:
-            if (shown_ != nullptr) return 1;  // the picture covers the whole client area
+            if (showing_) return 1;  // the picture covers the whole client area
             break;
         case WM_PAINT: {
             PAINTSTRUCT paint;

@@ -7,9 +7,11 @@
 #endif
 #include <windows.h>
 
+#include <array>
+#include <cstdint>
 #include <tuple>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "app/trenox_vk.h"
 
 class Win32Platform final : public Platform {
@@ -38,14 +40,16 @@ private:
     static constexpr WORD kBitsPerPixel = 8;
     struct PaletteDib {
         BITMAPINFOHEADER header;
-        RGBQUAD colours[std::tuple_size_v<decltype(Picture::palette)>];
+        RGBQUAD colours[std::tuple_size_v<Palette>];
     };
 
     static inline Win32Platform* opened_ = nullptr;  // the program's one window, for WindowProc
 
     Trenox_VK& window_;
     HWND hwnd_ = nullptr;
-    const Picture* shown_ = nullptr;  // what Picture1 shows; nothing until frame 1
+    bool showing_ = false;  // Picture1 shows nothing until frame 1
     PaletteDib dib_{};
+    // The picture shown, decoded; 800 bytes a row keeps the rows DWORD-aligned, as a DIB wants.
+    std::array<std::uint8_t, static_cast<std::size_t>(kFrameWidth) * kFrameHeight> dibPixels_{};
     bool pressedOverPicture_ = false;  // a click needs the left button pressed and released over it
 };

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "frames/frame_set.h"
+#include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
 namespace {
 
 constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
+constexpr std::size_t kClientArea = static_cast<std::size_t>(kClientWidth) * kClientHeight;
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ULL;
 constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
 
@@ -38,11 +40,9 @@ FrameCatalog::FrameCatalog() {
     }
     for (int k = 0; k < kFrameCount; ++k) {
         const Picture& picture = holders[static_cast<std::size_t>(k)];
-        Capture shown{kClientWidth, kClientHeight, {}};
-        shown.pixels.reserve(static_cast<std::size_t>(kClientWidth) * kClientHeight);
-        for (int y = 0; y < kClientHeight; ++y) {
-            for (int x = 0; x < kClientWidth; ++x) shown.pixels.push_back(picture.palette[picture.At(x, y)] & kRgbMask);
-        }
+        Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea)};
+        ColourSink sink{shown.pixels.data(), kClientWidth, kClientWidth, kClientHeight, picture.palette};
+        DrawPicture(picture, sink);
         byHash_.emplace(HashRegion(shown, {}), k);
         shown_[static_cast<std::size_t>(k)] = std::move(shown.pixels);
     }

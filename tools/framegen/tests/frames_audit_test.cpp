@@ -53,7 +53,7 @@ std::string FramePath(int n) {
 
 struct Frame {
     std::vector<std::uint8_t> file;
-    Picture picture;
+    IndexedImage picture;
     DecodeError error = DecodeError::Truncated;
 };
 
@@ -76,7 +76,7 @@ const Frame& Load(int n) {
     ASSERT_EQ(frame_##pic.error, DecodeError::None) << DescribeDecodeError(frame_##pic.error);     \
     ASSERT_EQ(frame_##pic.picture.width, kFrameWidth);                                             \
     ASSERT_EQ(frame_##pic.picture.height, kFrameHeight);                                           \
-    const Picture& pic = frame_##pic.picture  // NOLINT(bugprone-macro-parentheses): pic names a variable
+    const IndexedImage& pic = frame_##pic.picture  // NOLINT(bugprone-macro-parentheses): pic names a variable
 
 std::uint32_t U32(const std::vector<std::uint8_t>& f, std::size_t at) {
     return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
@@ -172,7 +172,7 @@ struct Dot {
 };
 
 // Small white islands near the main axis (the pins' centre dots and the axis dot).
-std::vector<Dot> WhiteDotsNearAxis(const Picture& pic) {
+std::vector<Dot> WhiteDotsNearAxis(const IndexedImage& pic) {
     std::vector<Dot> dots;
     std::vector<bool> seen(pic.pixels.size(), false);
     for (int y = 290; y < 460; ++y)
@@ -208,7 +208,7 @@ std::vector<Dot> WhiteDotsNearAxis(const Picture& pic) {
 }
 
 // A pin: the red disc round a white centre dot, with its centre from all its red and white pixels.
-bool PinAround(const Picture& pic, const Dot& dot, Dot& centre) {
+bool PinAround(const IndexedImage& pic, const Dot& dot, Dot& centre) {
     int count = 0, red = 0;
     double sx = 0, sy = 0;
     for (int y = static_cast<int>(dot.y) - 12; y <= static_cast<int>(dot.y) + 12; ++y)
@@ -293,7 +293,7 @@ TEST_P(FrameAudit, PistonOuterEndsMatchTheTable) {
     EXPECT_LT(left + leftLen, right - rightLen);
 }
 
-Port PortState(const Picture& pic, int x0) {
+Port PortState(const IndexedImage& pic, int x0) {
     int outline = 0, visible = 0;
     for (const auto& r : kPortRows)
         for (int y = r[0]; y <= r[1]; ++y)
@@ -319,7 +319,7 @@ TEST_P(FrameAudit, PortStatesMatchTheTable) {
 // --- Blower -----------------------------------------------------------------------------------
 
 // Angle of a lobe (degrees clockwise from up, 0..120) from the rotor's outline as seen from its hub.
-double LobeAngle(const Picture& pic, int hubY) {
+double LobeAngle(const IndexedImage& pic, int hubY) {
     std::complex<double> sum = 0;
     const double cx = kHubX + 0.5, cy = hubY + 0.5;
     for (int deg = 0; deg < 360; ++deg) {

@@ -46,7 +46,7 @@ std::vector<Code> Codes(const std::vector<std::uint8_t>& data) {
 
 std::vector<std::uint8_t> RoundTrip(const std::vector<std::uint8_t>& pixels, int w, int h) {
     const auto file = MakeRle8Bitmap(pixels, w, h);
-    Picture pic;
+    IndexedImage pic;
     const DecodeError e = DecodeRle8Bitmap(file, pic);
     EXPECT_EQ(e, DecodeError::None) << DescribeDecodeError(e);
     EXPECT_EQ(pic.width, w);
