@@ -16,6 +16,6 @@ bool Trenox_VK::LoadPictures() {
 void Trenox_VK::Activate(Platform& platform) {
     if (activated) return;
     activated = true;
-    Playback loop{playback, frameTable, images, platform};
+    Playback loop{playback, frameTable, images, platform, /*idleSteps=*/0, SteadyClockNow};
     RunPlayback(loop);
 }

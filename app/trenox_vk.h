@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "frames/frame_set.h"
 #include "playback/playback_state.h"
 
@@ -35,7 +35,8 @@ struct Trenox_VK {
     PlaybackState playback;
     bool activated = false;
 
-    // Decodes the frames built into the program into the holders; reports a failure on stderr.
+    // Reads the frames built into the program into the holders, checking each one; reports a
+    // damaged frame on stderr.
     bool LoadPictures();
 
     // The window has become active: the first time, this runs the playback loop and never returns.

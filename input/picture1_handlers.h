@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "playback/playback_state.h"
 
 inline constexpr std::int16_t kKeyEscape = 27;

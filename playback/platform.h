@@ -11,6 +11,10 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Ends the process at once with status 0.
     [[noreturn]] virtual void Quit() = 0;
+    // Called now and then during a long idle count, for a platform whose page or window would
+    // freeze while it runs (the browser). It runs no handler: input stays queued until
+    // ProcessPendingEvents. On the desktop there is nothing to do.
+    virtual void Breathe() {}
 
 protected:
     Platform() = default;

@@ -3,15 +3,15 @@
 
 #include <cstdint>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "frames/frame_set.h"
+#include "playback/idle_work.h"
 #include "playback/playback_state.h"
 
 inline constexpr float kStartDelayCount = 1'000'000;
 
-// Cost of one idle iteration of the pacing delay, in steps of a dependent arithmetic chain:
-// chosen so that the starting count of 1,000,000 iterations takes about a second.
-inline constexpr std::uint32_t kSpinsPerIdleIteration = 700;
+// The pacing delay lets the platform breathe once per this many idle iterations (about 1 ms).
+inline constexpr std::int64_t kIdleIterationsPerBreath = 1024;
 
 // What the loop works on: the main window's state, frame table and pictures, and its platform.
 struct Playback {
@@ -19,7 +19,8 @@ struct Playback {
     FrameTable& frameTable;
     const FrameHolders& holders;
     Platform& platform;
-    std::uint32_t spinsPerIdleIteration = kSpinsPerIdleIteration;
+    std::uint32_t idleSteps = 0;    // the work of one idle iteration (see idle_work.h)
+    ClockReading clock = nullptr;   // given: the start sequence measures idleSteps against it
 };
 
 // Runs the start sequence and then the loop; ends only through the platform's quit action.

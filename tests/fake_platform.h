@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "app/platform.h"
+#include "playback/platform.h"
 #include "frames/frame_set.h"
 
 // Thrown by the fake's quit action so a test can see the program end without ending the test.
@@ -24,9 +24,11 @@ public:
         for (auto& action : script_[eventPasses]) action();
     }
     [[noreturn]] void Quit() override { throw QuitCalled{}; }
+    void Breathe() override { ++breaths; }
 
     std::vector<int> shown;  // holder index of every picture shown, in order
     int eventPasses = 0;
+    int breaths = 0;
 
 private:
     const FrameHolders& holders_;

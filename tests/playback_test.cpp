@@ -17,7 +17,7 @@ struct Rig {
     FrameTable table{};
     PlaybackState state;
     FakePlatform platform{holders};
-    Playback loop{state, table, holders, platform, /*spinsPerIdleIteration=*/0};
+    Playback loop{state, table, holders, platform, /*idleSteps=*/0};
 
     // Runs the start sequence, then `passes` passes; returns the slots those passes showed.
     std::vector<int> Run(int passes) {
