@@ -2,7 +2,10 @@
 // calibrated as the program does it at start), checking the frames.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include "frames/frame_set.h"
+#include "frames/pixel_sinks.h"
 #include "playback/playback.h"
 
 namespace {
@@ -56,5 +59,21 @@ void BM_CheckAllFrames(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CheckAllFrames)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Decoding one frame into a 32-bit window image of the visible area, as every show does.
+void BM_DrawFrameIntoWindowImage(benchmark::State& state) {
+    FrameHolders holders;
+    if (LoadFrameHolders(holders).error != DecodeError::None) return state.SkipWithError("a frame is damaged");
+    std::vector<std::uint32_t> image(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+    std::size_t slot = 0;
+    for (auto _ : state) {
+        const Picture& picture = holders[slot];
+        ColourSink sink{image.data(), kFrameWidth, kFrameWidth - 1, kFrameHeight - 2, picture.palette};
+        DrawPicture(picture, sink);
+        benchmark::DoNotOptimize(image.data());
+        slot = (slot + 1) % holders.size();
+    }
+}
+BENCHMARK(BM_DrawFrameIntoWindowImage)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace

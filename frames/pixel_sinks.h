@@ -47,8 +47,21 @@ struct ColourSink {
     const Palette& colours;  // the picture's colour table in the target's pixel format
 
     std::uint32_t* At(int row, int x) const { return pixels + row * stride + x; }
+    // Runs are short and many, so a fill stores eight pixels at a time and may spill past the run,
+    // though never past the row: the decoder goes on along the row, overwriting the spill.
     void Fill(int row, int x, int count, std::uint8_t index) const {
-        if (const int n = ClippedCount(row, x, count, width, height); n > 0) std::fill_n(At(row, x), n, colours[index]);
+        const int n = ClippedCount(row, x, count, width, height);
+        if (n <= 0) return;
+        std::uint32_t* out = At(row, x);
+        const std::uint32_t colour = colours[index];
+        constexpr int kChunk = 8;
+        if (x + (n + kChunk - 1) / kChunk * kChunk > width) {
+            std::fill_n(out, n, colour);
+            return;
+        }
+        std::uint32_t chunk[kChunk];
+        std::fill_n(chunk, kChunk, colour);
+        for (int i = 0; i < n; i += kChunk) std::memcpy(out + i, chunk, sizeof chunk);
     }
     void Copy(int row, int x, const std::uint8_t* indices, int count) const {
         const int n = ClippedCount(row, x, count, width, height);

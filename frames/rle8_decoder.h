@@ -27,7 +27,8 @@ inline constexpr int kMaxBitmapSide = 4096;
 //   Fill(row, x, count, index)    `count` pixels of one palette index, and
 //   Copy(row, x, indices, count)  `count` pixels given one by one,
 // with rows counted from the top and every call inside the bitmap. Every pixel is handed to the
-// sink exactly once; those the data skips (delta, end of line) as index 0. Nothing is read or
+// sink exactly once, row by row from the bottom and each row from left to right; pixels the data
+// skips (delta, end of line) as index 0. Nothing is read or
 // written out of bounds, whatever the data; on an error the sink may have had part of the image.
 template <class Sink>
 DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, int width, int height, Sink& sink) {

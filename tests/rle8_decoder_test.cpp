@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frames/frame_set.h"
+#include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
 namespace {
@@ -137,6 +138,60 @@ TEST(Rle8Decoder, SurvivesEveryTruncationAndRandomDamageOfAFrame) {
             EXPECT_EQ(p.pixels.size(), static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
         }
     }
+}
+
+// A frame drawn straight into a window's visible area, as every show does: each pixel in the
+// window's format, and nothing written outside the area, however a fill rounds its runs up.
+TEST(PixelSinks, ADrawnFrameIsTheDecodedFrameClippedToTheVisibleArea) {
+    constexpr int kVisibleWidth = kFrameWidth - 1;
+    constexpr int kVisibleHeight = kFrameHeight - 2;
+    constexpr std::uint32_t kUntouched = 0xDEADBEEF;
+    FrameHolders holders;
+    ASSERT_EQ(LoadFrameHolders(holders).error, DecodeError::None);
+    Palette inWindowFormat{};  // any one-to-one mapping: here colour and index side by side
+    for (std::size_t i = 0; i < inWindowFormat.size(); ++i) inWindowFormat[i] = 0xFF000000U | static_cast<std::uint32_t>(i);
+    std::vector<std::uint32_t> window(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+    for (int k = 0; k < kFrameCount; ++k) {
+        IndexedImage decoded;
+        ASSERT_EQ(DecodeRle8Bitmap(kEmbeddedFrameFiles[static_cast<std::size_t>(k)], decoded), DecodeError::None);
+        std::fill(window.begin(), window.end(), kUntouched);
+        ColourSink sink{window.data(), kFrameWidth, kVisibleWidth, kVisibleHeight, inWindowFormat};
+        DrawPicture(holders[static_cast<std::size_t>(k)], sink);
+        int wrong = 0;
+        for (int y = 0; y < kFrameHeight; ++y) {
+            for (int x = 0; x < kFrameWidth; ++x) {
+                const bool visible = x < kVisibleWidth && y < kVisibleHeight;
+                const std::uint32_t want = visible ? inWindowFormat[decoded.At(x, y)] : kUntouched;
+                wrong += window[static_cast<std::size_t>(y) * kFrameWidth + x] != want ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "frame " << k + 1;
+    }
+}
+
+TEST(PixelSinks, IndexSinkClipsRunsAndCopiesToItsOwnSize) {
+    // Bottom row: 5 x 7, end of line. Top row: absolute 1 2 3 4 5 (padded), end of bitmap.
+    const auto file = Bitmap(5, 2, {5, 7, 0, 0, 0, 5, 1, 2, 3, 4, 5, 0, 0, 1});
+    IndexedImage whole;
+    ASSERT_EQ(Decode(file, whole), DecodeError::None);
+    Picture picture;
+    ASSERT_EQ(ReadRle8Bitmap(file, picture), DecodeError::None);
+    std::vector<std::uint8_t> area(std::size_t{3} * 2, 0xEE);  // 3 wide, only the top row drawn
+    IndexSink sink{area.data(), 3, 3, 1};
+    DrawPicture(picture, sink);
+    EXPECT_EQ(area, (std::vector<std::uint8_t>{1, 2, 3, 0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(whole.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 7, 7, 7, 7, 7}));
+}
+
+TEST(Rle8Decoder, ReadingAPictureChecksAllItsDataButKeepsItEncoded) {
+    Picture picture;
+    ASSERT_EQ(ReadRle8Bitmap(Bitmap(4, 1, {4, 1, 0, 1}), picture), DecodeError::None);
+    EXPECT_EQ(picture.width, 4);
+    EXPECT_EQ(picture.runs.size(), 4U);
+    // Damage deep in the data, past a clean first row, is found before the picture is ever shown.
+    EXPECT_EQ(ReadRle8Bitmap(Bitmap(4, 2, {4, 1, 0, 0, 5, 1, 0, 1}), picture), DecodeError::RunPastRow);
+    EXPECT_EQ(picture.runs.size(), 0U);
+    EXPECT_EQ(picture.width, 0);
 }
 
 // SDL's own BMP loader reads the same files: pixel indices and colours must agree on every frame.
