@@ -62,6 +62,8 @@ foreach(size IN LISTS TRENOX_ICON_SIZES)
 endforeach()
 add_custom_target(icons ALL DEPENDS ${icon_files})
 
+include("${PROJECT_SOURCE_DIR}/docs/docs.cmake")
+
 # Debian package: dpkg-shlibdeps works out the run-time libraries (libsdl2-2.0-0, libx11-6, libc6 ...).
 set(CPACK_PACKAGE_NAME "${TRENOX_PACKAGE_NAME}")
 set(CPACK_PACKAGE_VENDOR "Trenox VK developers")
