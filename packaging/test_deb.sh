@@ -28,7 +28,9 @@ program="$root/usr/bin/TrenoxVK"
 [ -x "$program" ] || session_fail "no usr/bin/TrenoxVK"
 # The AppStream metadata names the menu entry it launches: <id>.desktop, as AppStream wants.
 metainfo_files=("$root"/usr/share/metainfo/*.metainfo.xml)
-[ ${#metainfo_files[@]} -eq 1 ] && [ -f "${metainfo_files[0]}" ] || session_fail "not one metainfo file: ${metainfo_files[*]}"
+if [ ${#metainfo_files[@]} -ne 1 ] || [ ! -f "${metainfo_files[0]}" ]; then
+  session_fail "not one metainfo file: ${metainfo_files[*]}"
+fi
 metainfo=${metainfo_files[0]}
 appstreamcli validate --no-net --pedantic "$metainfo" || session_fail "AppStream metadata does not validate"
 app_id=$(basename "$metainfo" .metainfo.xml)
@@ -56,8 +58,8 @@ is_reproducible_gzip() {
 }
 man_page="$root/usr/share/man/man1/TrenoxVK.1.gz"
 is_reproducible_gzip "$man_page" || session_fail "manual page missing or not compressed with gzip -9n"
-man_warnings=$(gzip -dc "$man_page" | groff -ww -z -man 2>&1) && [ -z "$man_warnings" ] ||
-  session_fail "manual page does not render cleanly: $man_warnings"
+man_warnings=$(gzip -dc "$man_page" | groff -ww -z -man 2>&1) || session_fail "groff failed: $man_warnings"
+[ -z "$man_warnings" ] || session_fail "manual page does not render cleanly: $man_warnings"
 man_text=$(MANWIDTH=80 man -l "$man_page" 2>&1)
 [[ "$man_text" == *$'\nEXIT STATUS\n'* ]] || session_fail "man shows no EXIT STATUS section: $man_text"
 changelog="$root/usr/share/doc/trenoxvk/changelog.gz"
