@@ -1,12 +1,45 @@
-# Installing TrenoxVK as a desktop program (binary, menu entry, icons) and packing it as a .deb.
+# Installing TrenoxVK as a desktop program (binary, menu entry, icons, manual page, AppStream
+# metadata, copyright and changelog) and packing it as a .deb.
 if(WIN32 OR CMAKE_CROSSCOMPILING)
   return()
 endif()
 
 include(GNUInstallDirs)
 
+# The AppStream id names the menu entry and the metadata file alike.
+set(TRENOX_APP_ID "invalid.trenox.trenoxvk")
+set(packaging "${PROJECT_SOURCE_DIR}/packaging")
+
 install(TARGETS TrenoxVK RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-install(FILES "${PROJECT_SOURCE_DIR}/packaging/trenoxvk.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+# A stripped install (CPack) also drops the compiler's identification, as Debian's dh_strip does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/TrenoxVK\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+install(FILES "${packaging}/${TRENOX_APP_ID}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES "${packaging}/${TRENOX_APP_ID}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# The manual page and the changelog are installed compressed, as Debian wants them; gzip -n leaves
+# out the name and time stamp, so the same sources give the same bytes.
+set(TRENOX_PACKAGE_NAME "trenoxvk")
+set(doc_dir "${CMAKE_INSTALL_DATADIR}/doc/${TRENOX_PACKAGE_NAME}")
+function(install_gzipped source destination)
+  get_filename_component(name "${source}" NAME)
+  set(compressed "${PROJECT_BINARY_DIR}/gzipped/${name}.gz")
+  add_custom_command(
+    OUTPUT "${compressed}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/gzipped"
+    COMMAND sh -c "gzip -9nc \"$1\" > \"$2\"" sh "${source}" "${compressed}"
+    DEPENDS "${source}"
+    VERBATIM)
+  add_custom_target("gzip_${name}" ALL DEPENDS "${compressed}")
+  install(FILES "${compressed}" DESTINATION "${destination}")
+endfunction()
+install_gzipped("${packaging}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
+install_gzipped("${packaging}/changelog" "${doc_dir}")
+install(FILES "${packaging}/copyright" DESTINATION "${doc_dir}")
 
 # The menu icon is drawn at build time, at the sizes desktops look for in the hicolor theme.
 find_package(PkgConfig REQUIRED)
@@ -29,18 +62,28 @@ foreach(size IN LISTS TRENOX_ICON_SIZES)
 endforeach()
 add_custom_target(icons ALL DEPENDS ${icon_files})
 
+include("${PROJECT_SOURCE_DIR}/docs/docs.cmake")
+
 # Debian package: dpkg-shlibdeps works out the run-time libraries (libsdl2-2.0-0, libx11-6, libc6 ...).
-set(CPACK_PACKAGE_NAME "trenoxvk")
+set(CPACK_PACKAGE_NAME "${TRENOX_PACKAGE_NAME}")
 set(CPACK_PACKAGE_VENDOR "Trenox VK developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Animated cross-section of a single-crankshaft opposed-piston engine")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Plays eighteen drawn frames of one crankshaft revolution in a fixed window; the keyboard runs, stops and steps the animation, the mouse sets its pace.")
+# Wrapped as Debian wants it: CPack indents each line and turns the empty one into " .".
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
+Trenox VK plays eighteen pre-drawn frames of one crankshaft revolution in
+a fixed window, without end: two opposed pistons in one bore, driven
+through rockers and rods from a single crank, with the ports opening and
+closing and the blower's rotors turning.
+
+The keyboard runs the animation forward or backward, stops it and steps
+it frame by frame; the pointer sets the pace, and after a click moving
+the pointer steps the frames by hand.]])
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # trenoxvk_1.00_amd64.deb
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trenox VK developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trenox VK developers <dev@trenox.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_GENERATOR "DEB")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the .deb, checks its control fields and contents, unpacks it into a temporary root and
-# runs the installed TrenoxVK from there under Xvfb until ESC ends it.
+# Builds the .deb, checks its control fields and contents, has lintian, appstreamcli and groff check
+# it, unpacks it into a temporary root and runs the installed TrenoxVK from there under Xvfb until
+# ESC ends it.
 # Usage: test_deb.sh CPackConfig.cmake ICON_SIZE...
 set -uo pipefail
 cpack_config=$1
@@ -25,7 +26,17 @@ root="$work/root"
 dpkg -x "$deb" "$root" || session_fail "dpkg -x"
 program="$root/usr/bin/TrenoxVK"
 [ -x "$program" ] || session_fail "no usr/bin/TrenoxVK"
-desktop_file="$root/usr/share/applications/trenoxvk.desktop"
+# The AppStream metadata names the menu entry it launches: <id>.desktop, as AppStream wants.
+metainfo_files=("$root"/usr/share/metainfo/*.metainfo.xml)
+if [ ${#metainfo_files[@]} -ne 1 ] || [ ! -f "${metainfo_files[0]}" ]; then
+  session_fail "not one metainfo file: ${metainfo_files[*]}"
+fi
+metainfo=${metainfo_files[0]}
+appstreamcli validate --no-net --pedantic "$metainfo" || session_fail "AppStream metadata does not validate"
+app_id=$(basename "$metainfo" .metainfo.xml)
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+  session_fail "metainfo does not launch $app_id.desktop"
+desktop_file="$root/usr/share/applications/$app_id.desktop"
 desktop-file-validate "$desktop_file" || session_fail "desktop entry does not validate"
 grep -qx 'Exec=TrenoxVK' "$desktop_file" || session_fail "desktop entry does not start TrenoxVK"
 icon_name=$(sed -n 's/^Icon=//p' "$desktop_file")
@@ -35,9 +46,33 @@ for size in "${icon_sizes[@]}"; do
     session_fail "icon $icon is not a ${size}x${size} PNG"
 done
 # Nothing else: no build-tree or development files leak into the package.
-unexpected=$(cd "$root" && find . -type f ! -path './usr/bin/TrenoxVK' ! -path './usr/share/applications/*' \
-  ! -path './usr/share/icons/hicolor/*')
+unexpected=$(cd "$root" && find . -type f ! -path './usr/bin/TrenoxVK' ! -path "./usr/share/applications/$app_id.desktop" \
+  ! -path './usr/share/icons/hicolor/*' ! -path "./usr/share/metainfo/$app_id.metainfo.xml" \
+  ! -path './usr/share/man/man1/TrenoxVK.1.gz' ! -path './usr/share/doc/trenoxvk/changelog.gz' \
+  ! -path './usr/share/doc/trenoxvk/copyright')
 [ -z "$unexpected" ] || session_fail "unexpected files in the package: $unexpected"
+
+# gzip -9n: best compression, no file name and no time stamp in the header, so rebuilds match.
+is_reproducible_gzip() {
+  gzip -t "$1" 2>/dev/null && [ "$(od -An -tx1 -j3 -N6 "$1" | tr -d ' ')" = 000000000002 ]
+}
+man_page="$root/usr/share/man/man1/TrenoxVK.1.gz"
+is_reproducible_gzip "$man_page" || session_fail "manual page missing or not compressed with gzip -9n"
+man_warnings=$(gzip -dc "$man_page" | groff -ww -z -man 2>&1) || session_fail "groff failed: $man_warnings"
+[ -z "$man_warnings" ] || session_fail "manual page does not render cleanly: $man_warnings"
+man_text=$(MANWIDTH=80 man -l "$man_page" 2>&1)
+[[ "$man_text" == *$'\nEXIT STATUS\n'* ]] || session_fail "man shows no EXIT STATUS section: $man_text"
+changelog="$root/usr/share/doc/trenoxvk/changelog.gz"
+is_reproducible_gzip "$changelog" || session_fail "changelog missing or not compressed with gzip -9n"
+changelog_version=$(gzip -dc "$changelog" | dpkg-parsechangelog -l - -S Version) ||
+  session_fail "changelog does not parse"
+[ "$changelog_version" = "$(dpkg-deb --field "$deb" Version)" ] ||
+  session_fail "changelog's version $changelog_version is not the package's"
+
+# Debian's own checks, pedantic and informational tags included; any error or warning fails.
+lintian --pedantic -I "$deb" >"$work/lintian.log" 2>&1
+cat "$work/lintian.log"
+! grep -q '^[EW]:' "$work/lintian.log" || session_fail "lintian reports errors or warnings"
 
 start_x_server
 start_program "$program"
