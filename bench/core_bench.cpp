@@ -68,7 +68,7 @@ void BM_DrawFrameIntoWindowImage(benchmark::State& state) {
     std::size_t slot = 0;
     for (auto _ : state) {
         const Picture& picture = holders[slot];
-        ColourSink sink{image.data(), kFrameWidth, kFrameWidth - 1, kFrameHeight - 2, picture.palette};
+        ColourSink sink{image.data(), kFrameWidth, {kFrameWidth - 1, kFrameHeight - 2}, picture.palette};
         DrawPicture(picture, sink);
         benchmark::DoNotOptimize(image.data());
         slot = (slot + 1) % holders.size();

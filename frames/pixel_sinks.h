@@ -6,35 +6,41 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 #include "frames/picture.h"
+#include "frames/rle8_decoder.h"
 
-// The part of a run of `count` pixels from (row, x) that lies inside a width x height image.
-inline int ClippedCount(int row, int x, int count, int width, int height) {
-    if (row >= height || x >= width) return 0;
-    return std::min(count, width - x);
-}
+// The size of a sink's image: what lies outside it is not written.
+struct SinkArea {
+    int width;
+    int height;
+
+    // How many pixels of a run of `count` from `at` lie inside the area.
+    int Clipped(RunStart at, int count) const {
+        if (at.row >= height || at.x >= width) return 0;
+        return std::min(count, width - at.x);
+    }
+};
 
 // Checks the data only: what ReadRle8Bitmap decodes into.
 struct DiscardingSink {
-    void Fill(int /*row*/, int /*x*/, int /*count*/, std::uint8_t /*index*/) {}
-    void Copy(int /*row*/, int /*x*/, const std::uint8_t* /*indices*/, int /*count*/) {}
+    void Fill(std::uint8_t /*index*/, RunStart /*at*/, int /*count*/) {}
+    void Copy(RunStart /*at*/, std::span<const std::uint8_t> /*indices*/) {}
 };
 
 struct IndexSink {
     std::uint8_t* pixels;
     std::ptrdiff_t stride;  // bytes from one row to the next
-    int width;
-    int height;
+    SinkArea area;
 
-    std::uint8_t* At(int row, int x) const { return pixels + row * stride + x; }
-    void Fill(int row, int x, int count, std::uint8_t index) const {
-        if (const int n = ClippedCount(row, x, count, width, height); n > 0)
-            std::memset(At(row, x), index, static_cast<std::size_t>(n));
+    std::uint8_t* At(RunStart at) const { return pixels + at.row * stride + at.x; }
+    void Fill(std::uint8_t index, RunStart at, int count) const {
+        if (const int n = area.Clipped(at, count); n > 0) std::memset(At(at), index, static_cast<std::size_t>(n));
     }
-    void Copy(int row, int x, const std::uint8_t* indices, int count) const {
-        if (const int n = ClippedCount(row, x, count, width, height); n > 0)
-            std::memcpy(At(row, x), indices, static_cast<std::size_t>(n));
+    void Copy(RunStart at, std::span<const std::uint8_t> indices) const {
+        if (const int n = area.Clipped(at, static_cast<int>(indices.size())); n > 0)
+            std::memcpy(At(at), indices.data(), static_cast<std::size_t>(n));
     }
 };
 
@@ -42,20 +48,19 @@ struct IndexSink {
 struct ColourSink {
     std::uint32_t* pixels;
     std::ptrdiff_t stride;  // pixels from one row to the next
-    int width;
-    int height;
+    SinkArea area;
     const Palette& colours;  // the picture's colour table in the target's pixel format
 
-    std::uint32_t* At(int row, int x) const { return pixels + row * stride + x; }
+    std::uint32_t* At(RunStart at) const { return pixels + at.row * stride + at.x; }
     // Runs are short and many, so a fill stores eight pixels at a time and may spill past the run,
     // though never past the row: the decoder goes on along the row, overwriting the spill.
-    void Fill(int row, int x, int count, std::uint8_t index) const {
-        const int n = ClippedCount(row, x, count, width, height);
+    void Fill(std::uint8_t index, RunStart at, int count) const {
+        const int n = area.Clipped(at, count);
         if (n <= 0) return;
-        std::uint32_t* out = At(row, x);
+        std::uint32_t* out = At(at);
         const std::uint32_t colour = colours[index];
         constexpr int kChunk = 8;
-        if (x + (n + kChunk - 1) / kChunk * kChunk > width) {
+        if (at.x + (n + kChunk - 1) / kChunk * kChunk > area.width) {
             std::fill_n(out, n, colour);
             return;
         }
@@ -63,10 +68,9 @@ struct ColourSink {
         std::fill_n(chunk, kChunk, colour);
         for (int i = 0; i < n; i += kChunk) std::memcpy(out + i, chunk, sizeof chunk);
     }
-    void Copy(int row, int x, const std::uint8_t* indices, int count) const {
-        const int n = ClippedCount(row, x, count, width, height);
-        if (n <= 0) return;
-        std::uint32_t* out = At(row, x);
-        for (int i = 0; i < n; ++i) out[i] = colours[indices[i]];
+    void Copy(RunStart at, std::span<const std::uint8_t> indices) const {
+        const int n = area.Clipped(at, static_cast<int>(indices.size()));
+        std::uint32_t* out = n > 0 ? At(at) : nullptr;
+        for (int i = 0; i < n; ++i) out[i] = colours[indices[static_cast<std::size_t>(i)]];
     }
 };

@@ -75,7 +75,7 @@ DecodeError ReadRle8Bitmap(std::span<const std::uint8_t> file, Picture& out) {
     DecodeError error = ReadHeaders(file, read);
     if (error == DecodeError::None) {
         DiscardingSink check;
-        error = DecodeRle8Runs(read.runs, read.width, read.height, check);
+        error = DecodeRle8Runs(read.runs, {read.width, read.height}, check);
     }
     out = error == DecodeError::None ? read : Picture{};
     return error;
@@ -89,8 +89,8 @@ DecodeError DecodeRle8Bitmap(std::span<const std::uint8_t> file, IndexedImage& o
     }
     // Decoding again into the same image reuses its memory; every pixel is written.
     out.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
-    IndexSink sink{out.pixels.data(), picture.width, picture.width, picture.height};
-    if (const DecodeError e = DecodeRle8Runs(picture.runs, picture.width, picture.height, sink);
+    IndexSink sink{out.pixels.data(), picture.width, {picture.width, picture.height}};
+    if (const DecodeError e = DecodeRle8Runs(picture.runs, {picture.width, picture.height}, sink);
         e != DecodeError::None) {
         out = IndexedImage{};
         return e;

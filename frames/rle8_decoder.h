@@ -23,29 +23,43 @@ const char* DescribeDecodeError(DecodeError error);
 // Largest width or height accepted, so that a hostile header cannot ask for gigabytes.
 inline constexpr int kMaxBitmapSide = 4096;
 
-// Decodes the RLE8 pixel data of a `width` x `height` bitmap into `sink`, which takes
-//   Fill(row, x, count, index)    `count` pixels of one palette index, and
-//   Copy(row, x, indices, count)  `count` pixels given one by one,
-// with rows counted from the top and every call inside the bitmap. Every pixel is handed to the
+// Where a run starts in the image: its row, counted from the top, and its first column.
+struct RunStart {
+    int row;
+    int x;
+};
+
+// The size of a bitmap in pixels.
+struct BitmapSize {
+    int width;
+    int height;
+};
+
+// Decodes the RLE8 pixel data of a bitmap of `size` into `sink`, which takes
+//   Fill(index, at, count)  `count` pixels of one palette index, and
+//   Copy(at, indices)       pixels given one by one,
+// every call inside the bitmap. Every pixel is handed to the
 // sink exactly once, row by row from the bottom and each row from left to right; pixels the data
 // skips (delta, end of line) as index 0. Nothing is read or
 // written out of bounds, whatever the data; on an error the sink may have had part of the image.
 template <class Sink>
-DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, int width, int height, Sink& sink) {
+DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, BitmapSize size, Sink& sink) {
     // Escape codes, following a zero count byte.
     constexpr std::uint8_t kEndOfLine = 0;
     constexpr std::uint8_t kEndOfBitmap = 1;
     constexpr std::uint8_t kDelta = 2;
 
+    const int width = size.width;
+    const int height = size.height;
     std::size_t at = 0;
     int x = 0;
     int row = 0;  // from the bottom, as the data runs
-    auto top = [height](int fromBottom) { return height - 1 - fromBottom; };
+    auto start = [height](int fromBottom, int column) { return RunStart{height - 1 - fromBottom, column}; };
     auto skipRestOfRow = [&] {
-        if (row < height && x < width) sink.Fill(top(row), x, width - x, 0);
+        if (row < height && x < width) sink.Fill(0, start(row, x), width - x);
     };
     auto skipRows = [&](int first, int end) {
-        for (int r = first; r < end; ++r) sink.Fill(top(r), 0, width, 0);
+        for (int r = first; r < end; ++r) sink.Fill(0, start(r, 0), width);
     };
 
     while (data.size() - at >= 2) {
@@ -55,7 +69,7 @@ DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, int width, int he
         if (count > 0) {
             if (row >= height) return DecodeError::RunPastImage;
             if (x + count > width) return DecodeError::RunPastRow;
-            sink.Fill(top(row), x, count, code);
+            sink.Fill(code, start(row, x), count);
             x += count;
         } else if (code == kEndOfLine) {
             skipRestOfRow();
@@ -72,7 +86,7 @@ DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, int width, int he
             at += 2;
             if (x + dx > width || row + dy >= height) return DecodeError::DeltaOutsideImage;
             if (dy == 0) {
-                if (dx > 0) sink.Fill(top(row), x, dx, 0);
+                if (dx > 0) sink.Fill(0, start(row, x), dx);
                 x += dx;
                 continue;
             }
@@ -80,13 +94,13 @@ DecodeError DecodeRle8Runs(std::span<const std::uint8_t> data, int width, int he
             skipRows(row + 1, row + dy);
             row += dy;
             x += dx;
-            if (x > 0) sink.Fill(top(row), 0, x, 0);
+            if (x > 0) sink.Fill(0, start(row, 0), x);
         } else {
             const std::size_t padded = code + (code & 1U);  // absolute runs keep 16-bit alignment
             if (data.size() - at < padded) return DecodeError::MissingEndOfBitmap;
             if (row >= height) return DecodeError::RunPastImage;
             if (x + code > width) return DecodeError::RunPastRow;
-            sink.Copy(top(row), x, data.data() + at, code);
+            sink.Copy(start(row, x), data.subspan(at, code));
             x += code;
             at += padded;
         }
@@ -104,5 +118,5 @@ DecodeError DecodeRle8Bitmap(std::span<const std::uint8_t> file, IndexedImage& o
 // Decodes a picture that ReadRle8Bitmap has checked into `sink`.
 template <class Sink>
 void DrawPicture(const Picture& picture, Sink& sink) {
-    static_cast<void>(DecodeRle8Runs(picture.runs, picture.width, picture.height, sink));
+    static_cast<void>(DecodeRle8Runs(picture.runs, {picture.width, picture.height}, sink));
 }

@@ -155,7 +155,7 @@ TEST(PixelSinks, ADrawnFrameIsTheDecodedFrameClippedToTheVisibleArea) {
         IndexedImage decoded;
         ASSERT_EQ(DecodeRle8Bitmap(kEmbeddedFrameFiles[static_cast<std::size_t>(k)], decoded), DecodeError::None);
         std::fill(window.begin(), window.end(), kUntouched);
-        ColourSink sink{window.data(), kFrameWidth, kVisibleWidth, kVisibleHeight, inWindowFormat};
+        ColourSink sink{window.data(), kFrameWidth, {kVisibleWidth, kVisibleHeight}, inWindowFormat};
         DrawPicture(holders[static_cast<std::size_t>(k)], sink);
         int wrong = 0;
         for (int y = 0; y < kFrameHeight; ++y) {
@@ -177,7 +177,7 @@ TEST(PixelSinks, IndexSinkClipsRunsAndCopiesToItsOwnSize) {
     Picture picture;
     ASSERT_EQ(ReadRle8Bitmap(file, picture), DecodeError::None);
     std::vector<std::uint8_t> area(std::size_t{3} * 2, 0xEE);  // 3 wide, only the top row drawn
-    IndexSink sink{area.data(), 3, 3, 1};
+    IndexSink sink{area.data(), 3, {3, 1}};
     DrawPicture(picture, sink);
     EXPECT_EQ(area, (std::vector<std::uint8_t>{1, 2, 3, 0xEE, 0xEE, 0xEE}));
     EXPECT_EQ(whole.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 7, 7, 7, 7, 7}));

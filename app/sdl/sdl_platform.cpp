@@ -160,7 +160,7 @@ void SdlPlatform::ShowPicture(const Picture& picture) {
                                 static_cast<Uint8>(rgb));
     }
     ColourSink sink{static_cast<std::uint32_t*>(surface->pixels), surface->pitch / std::ptrdiff_t{sizeof(std::uint32_t)},
-                    kClientWidth, kClientHeight, colours};
+                    {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     SDL_UnlockSurface(surface);
     Present();

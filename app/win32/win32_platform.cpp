@@ -90,7 +90,7 @@ void Win32Platform::ShowPicture(const Picture& picture) {
     // 0x00RRGGBB in memory is blue, green, red, 0: exactly an RGBQUAD.
     static_assert(sizeof dib_.colours == sizeof picture.palette);
     std::memcpy(dib_.colours, picture.palette.data(), sizeof dib_.colours);
-    IndexSink sink{dibPixels_.data(), kFrameWidth, kFrameWidth, kFrameHeight};
+    IndexSink sink{dibPixels_.data(), kFrameWidth, {kFrameWidth, kFrameHeight}};
     DrawPicture(picture, sink);
     showing_ = true;
     if (HDC dc = GetDC(hwnd_); dc != nullptr) {
