@@ -1,5 +1,7 @@
 // Time from the program's start to frame 1 on screen, and its peak resident memory, under Xvfb.
-// Usage: trenox_startup [runs] -- program [arguments...]
+// Usage: trenox_startup [--each] [runs] -- program [arguments...]
+//   --each: instead of the summary, one line per start: "<ms to frame 1> <peak MB>", for scripts.
+// trenox_startup --caption prints the caption the program's window is found by.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/trenox_vk.h"
 #include "tests/e2e/program_under_test.h"
 
 namespace {
@@ -34,16 +37,27 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     int runs = kDefaultRuns;
+    bool each = false;
     std::vector<std::string> command;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--") == 0) {
             command.assign(argv + i + 1, argv + argc);
             break;
         }
-        runs = std::max(1, std::atoi(argv[i]));
+        if (std::strcmp(argv[i], "--caption") == 0) {
+            // Other programs measured beside this one must carry the same caption to be found.
+            std::printf("%.*s\n", static_cast<int>(kCaption.size()), kCaption.data());
+            return EXIT_SUCCESS;
+        }
+        if (std::strcmp(argv[i], "--each") == 0) {
+            each = true;
+        } else {
+            runs = std::max(1, std::atoi(argv[i]));
+        }
     }
     if (command.empty()) {
-        std::fprintf(stderr, "usage: %s [runs] -- program [arguments...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--each] [runs] -- program [arguments...]\n       %s --caption\n", argv[0],
+                     argv[0]);
         return EXIT_FAILURE;
     }
     const std::unique_ptr<XServer> server = XServer::Start(/*withWindowManager=*/false);
@@ -66,7 +80,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(kSettle);
         constexpr double kKbPerMb = 1024;
         peakMb.push_back(static_cast<double>(PeakResidentKb(program.Process().Pid())) / kKbPerMb);
+        if (each) std::printf("%.1f %.1f\n", startMs.back(), peakMb.back());
     }
+    if (each) return EXIT_SUCCESS;
     std::printf("start to frame 1: median %.1f ms, fastest %.1f ms, slowest %.1f ms (%d runs)\n", Median(startMs),
                 *std::min_element(startMs.begin(), startMs.end()), *std::max_element(startMs.begin(), startMs.end()),
                 runs);

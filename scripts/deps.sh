@@ -4,7 +4,7 @@ set -euo pipefail
 
 build=(cmake g++ make pkg-config libsdl2-dev libx11-dev libgtest-dev libbenchmark-dev libcairo2-dev libxdamage-dev)
 testing=(xvfb xauth xdotool x11-utils imagemagick openbox clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64
-  clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base)
+  clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base gifsicle)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;
