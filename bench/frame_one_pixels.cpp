@@ -2,15 +2,14 @@
 #include "bench/frame_one_pixels.h"
 
 #include "frames/frame_set.h"
+#include "frames/pixel_sinks.h"
 
 std::vector<std::uint32_t> FrameOnePixels(int width, int height) {
     Picture frame;
-    if (DecodeRle8Bitmap(kEmbeddedFrameFiles[0], frame) != DecodeError::None) return {};
+    if (ReadRle8Bitmap(kEmbeddedFrameFiles[0], frame) != DecodeError::None) return {};
     if (width > frame.width || height > frame.height) return {};
-    std::vector<std::uint32_t> pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(frame.palette[frame.At(x, y)]);
-    }
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    ColourSink sink{pixels.data(), width, {width, height}, frame.palette};
+    DrawPicture(frame, sink);
     return pixels;
 }
