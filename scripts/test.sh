@@ -10,7 +10,8 @@ scripts/deps.sh test
 #            end-to-end suite (its harness built by `default`) against it under Wine
 #   fuzz     the frame decoder under libFuzzer, for a bounded time
 #   asan     every unit and end-to-end test again under AddressSanitizer and UBSan
-for workflow in default windows fuzz asan; do
+#   web      TrenoxVK.html built with Emscripten, its end-to-end suite in headless Chromium
+for workflow in default windows fuzz asan web; do
   cmake --workflow --preset "$workflow"
 done
 

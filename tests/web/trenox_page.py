@@ -232,6 +232,12 @@ class ProgramTest(unittest.TestCase):
 
     def expect_ended(self):
         """The program has ended: it draws no more, and the canvas is the last frame dimmed, with a line of text."""
+        # The handler runs at the end of the pass that reads the key: wait for the canvas to be
+        # something other than the frame drawn last.
+        deadline = time.monotonic() + EXIT_TIMEOUT
+        while self.page.script("return window.trenoxShown.at(-1)[0] === window.trenoxCanvasCrc();"):
+            self.assertLess(time.monotonic(), deadline, "still running")
+            time.sleep(0.05)
         last = self.page.shown()[-1][0]
         time.sleep(1)
         drawn = len(self.page.shown())
