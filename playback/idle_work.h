@@ -17,7 +17,7 @@ using ClockReading = std::chrono::nanoseconds (*)();
 std::chrono::nanoseconds SteadyClockNow();
 
 struct IdleCalibration {
-    std::uint32_t stepsPerTrial = 1U << 18;  // about 0.3 ms on a current processor
+    std::uint32_t stepsPerTrial = 1U << 21;  // about 2.3 ms on a current processor
     int trials = 5;                          // the fastest counts: a moment of load slows only some
 };
 

@@ -5,6 +5,8 @@ set -euo pipefail
 build=(cmake g++ make pkg-config libsdl2-dev libx11-dev libgtest-dev libbenchmark-dev libcairo2-dev libxdamage-dev)
 testing=(xvfb xauth xdotool x11-utils imagemagick openbox clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64
   clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base gifsicle)
+# TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
+testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;

@@ -11,7 +11,8 @@ scripts/deps.sh test
 #   fuzz     the frame decoder under libFuzzer, for a bounded time
 #   asan     every unit and end-to-end test again under AddressSanitizer and UBSan
 #   clang    the unit tests and the pace check built with clang++
-for workflow in default windows fuzz asan clang; do
+#   web      TrenoxVK.html built with Emscripten, its end-to-end suite in headless Chromium
+for workflow in default windows fuzz asan clang web; do
   cmake --workflow --preset "$workflow"
 done
 

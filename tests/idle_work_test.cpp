@@ -70,8 +70,8 @@ TEST(IdleCalibration, TheStartSequenceMeasuresOnceWithFrameOneAlreadyOnScreen) {
     EXPECT_EQ(shownAtFirstReading, std::vector<int>{0});
     EXPECT_EQ(eventPassesAtFirstReading, 0);
     EXPECT_EQ(ScriptedClock::next, ScriptedClock::readings.size());
-    // 2^18 steps in a millisecond at best: 262 to the microsecond.
-    EXPECT_EQ(loop.idleSteps, 262U);
+    // 2^21 steps in a millisecond at best: 2,097 to the microsecond.
+    EXPECT_EQ(loop.idleSteps, 2097U);
 }
 
 TEST(PaceDelay, BreathesOncePerThousandIterationsAndOnlyThenProcessesEvents) {

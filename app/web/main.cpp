@@ -1,0 +1,13 @@
+// TrenoxVK in the browser: loads the frames, takes over the page and hands control to its events.
+#include <cstdlib>
+
+#include "app/web/web_platform.h"
+
+int main() {
+    // Static: the window lives for the whole run, and the loop never returns to free it.
+    static Trenox_VK window;
+    if (!window.LoadPictures()) return EXIT_FAILURE;
+    static WebPlatform platform(window);
+    platform.Open();
+    platform.Run();
+}

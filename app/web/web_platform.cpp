@@ -1,0 +1,260 @@
+// Browser platform layer: owns the page's canvas and turns DOM events into Picture1 handler calls.
+#include "app/web/web_platform.h"
+
+#include <emscripten/em_js.h>
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdlib>  // std::abs
+#include <string_view>
+
+#include "frames/pixel_sinks.h"
+#include "frames/rle8_decoder.h"
+#include "input/picture1_handlers.h"
+
+namespace {
+
+// Two presses of the left button this close in time and place make a double-click, as on X11.
+constexpr double kDoubleClickMs = 500;
+constexpr int kDoubleClickRadius = 4;
+
+// The longest the idle count keeps the page to itself: about one display frame, so the page
+// repaints and answers scripts in between.
+constexpr double kLongestTurnMs = 16;
+
+// Key codes of the picture area for keys that type no character.
+constexpr std::int16_t kKeyBackspace = 8;
+constexpr std::int16_t kKeyEnter = 13;
+
+constexpr const char* kCanvas = "#canvas";
+constexpr std::string_view kEndedMessage = "TrenoxVK has ended. Reload the page to run it again.";
+
+// DOM MouseEvent.button of the left button, and the bits of MouseEvent.buttons.
+constexpr unsigned short kDomLeftButton = 0;
+constexpr unsigned short kDomLeftBit = 1;
+constexpr unsigned short kDomRightBit = 2;
+constexpr unsigned short kDomMiddleBit = 4;
+
+}  // namespace
+
+// The page's side of the layer. These bodies are C strings to the compiler: no backslashes.
+// clang-format off
+EM_JS(void, OpenPage, (const char* caption, int width, int height), {
+    const title = UTF8ToString(caption);
+    document.title = title;
+    document.getElementById('caption').textContent = title;
+    const canvas = document.getElementById('canvas');
+    // Unscaled: one canvas pixel per CSS pixel, whatever the display's pixel ratio.
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = width + 'px';
+    canvas.style.height = height + 'px';
+    document.getElementById('caption').style.width = width + 'px';
+    canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+    // A message to ourselves is the quickest way to give the browser its turn and get ours back.
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => Module.trenoxResume();
+    Module.trenox = {canvas, context: canvas.getContext('2d', {alpha: false}), channel, image: null};
+});
+
+EM_ASYNC_JS(void, YieldToBrowser, (), {
+    await new Promise((resolve) => {
+        Module.trenoxResume = resolve;
+        Module.trenox.channel.port2.postMessage(null);
+    });
+});
+
+// The program's end: a wait that nothing ever ends, so the loop never resumes.
+EM_ASYNC_JS(void, WaitForever, (), {
+    await new Promise(() => {});
+});
+
+EM_ASYNC_JS(void, WaitUntilPageActive, (), {
+    const canvas = Module.trenox.canvas;
+    const active = () => document.readyState === 'complete' && document.activeElement === canvas;
+    while (!active()) {
+        await new Promise((resolve) => {
+            canvas.addEventListener('focus', resolve, {once: true});
+            window.addEventListener('load', resolve, {once: true});
+        });
+    }
+});
+
+// The canvas's top-left corner in the viewport, where mouse events give their positions.
+EM_JS(void, CanvasOrigin, (int* left, int* top), {
+    const box = Module.trenox.canvas.getBoundingClientRect();
+    HEAP32[left >> 2] = Math.round(box.left);
+    HEAP32[top >> 2] = Math.round(box.top);
+});
+
+// One ImageData over the program's own memory: each frame goes to the canvas without a copy of ours.
+EM_JS(void, PutPixels, (const std::uint32_t* rgba, int width, int height), {
+    const page = Module.trenox;
+    if (page.image === null) page.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+    page.context.putImageData(page.image, 0, 0);
+});
+
+EM_JS(void, ShowEnded, (const char* message, int width, int height), {
+    const context = Module.trenox.context;
+    context.fillStyle = 'rgba(0, 0, 0, 0.6)';
+    context.fillRect(0, 0, width, height);
+    context.fillStyle = '#ffffff';
+    context.font = '18px sans-serif';
+    context.textAlign = 'center';
+    context.textBaseline = 'middle';
+    context.fillText(UTF8ToString(message), width / 2, height / 2);
+});
+// clang-format on
+
+namespace {
+
+// The typed character of a key, or the key code the picture area takes for it; 0 for other keys.
+std::int16_t KeyCodeOf(const EmscriptenKeyboardEvent& event) {
+    const std::string_view key = event.key;
+    if (key.size() == 1 && static_cast<unsigned char>(key[0]) < 0x80) return static_cast<std::int16_t>(key[0]);
+    if (key == "Escape") return kKeyEscape;
+    if (key == "Enter") return kKeyEnter;
+    if (key == "Backspace") return kKeyBackspace;
+    return 0;
+}
+
+std::int16_t ButtonsOf(unsigned short buttons) {
+    return static_cast<std::int16_t>(((buttons & kDomLeftBit) != 0 ? kLeftButton : 0) |
+                                     ((buttons & kDomRightBit) != 0 ? kRightButton : 0) |
+                                     ((buttons & kDomMiddleBit) != 0 ? kMiddleButton : 0));
+}
+
+std::int16_t ModifiersOf(const EmscriptenMouseEvent& event) {
+    return static_cast<std::int16_t>((event.shiftKey != 0 ? kShiftDown : 0) | (event.ctrlKey != 0 ? kCtrlDown : 0) |
+                                     (event.altKey != 0 ? kAltDown : 0));
+}
+
+}  // namespace
+
+void WebPlatform::Open() {
+    OpenPage(kCaption.data(), kClientWidth, kClientHeight);
+    emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, &WebPlatform::OnKeyDown);
+    // On the document: a release and, while the button is held, moves outside the canvas count too.
+    emscripten_set_mousedown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
+    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
+}
+
+void WebPlatform::Run() {
+    for (;;) {
+        WaitUntilPageActive();
+        ProcessPendingEvents();
+        window_.Activate(*this);
+    }
+}
+
+void WebPlatform::ShowPicture(const Picture& picture) {
+    // 0x00RRGGBB to the bytes red, green, blue, opaque alpha, in wasm's little-endian order.
+    Palette colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const std::uint32_t rgb = picture.palette[i];
+        colours[i] = 0xFF000000U | (rgb & 0xFFU) << 16 | (rgb & 0xFF00U) | (rgb >> 16 & 0xFFU);
+    }
+    ColourSink sink{rgba_.data(), kClientWidth, kClientWidth, kClientHeight, colours};
+    DrawPicture(picture, sink);
+    PutPixels(rgba_.data(), kClientWidth, kClientHeight);
+}
+
+void WebPlatform::ProcessPendingEvents() {
+    Yield();
+    while (queued_ > 0) {
+        const InputEvent event = queue_[queueHead_];
+        queueHead_ = (queueHead_ + 1) % kQueueSize;
+        --queued_;
+        Dispatch(event);
+    }
+}
+
+void WebPlatform::Breathe() {
+    if (emscripten_get_now() - lastYield_ >= kLongestTurnMs) Yield();
+}
+
+void WebPlatform::Quit() {
+    emscripten_html5_remove_all_event_listeners();
+    ShowEnded(kEndedMessage.data(), kClientWidth, kClientHeight);
+    // Not exit(): thrown from inside a resumed wait, its ExitStatus would reach the page uncaught.
+    for (;;) WaitForever();
+}
+
+void WebPlatform::Yield() {
+    YieldToBrowser();
+    lastYield_ = emscripten_get_now();
+}
+
+void WebPlatform::Enqueue(const InputEvent& event) {
+    if (queued_ == kQueueSize) {
+        InputEvent& newest = queue_[(queueHead_ + queued_ - 1) % kQueueSize];
+        if (event.kind == InputEvent::Kind::Move && newest.kind == InputEvent::Kind::Move) newest = event;
+        return;
+    }
+    queue_[(queueHead_ + queued_) % kQueueSize] = event;
+    ++queued_;
+}
+
+void WebPlatform::Dispatch(const InputEvent& event) {
+    PlaybackState& state = window_.playback;
+    switch (event.kind) {
+        case InputEvent::Kind::Key: Picture1_KeyPress(state, *this, event.key); break;
+        case InputEvent::Kind::Move: Picture1_MouseMove(state, event.button, event.shift, event.x, event.y); break;
+        case InputEvent::Kind::Click: Picture1_Click(state); break;
+        case InputEvent::Kind::DoubleClick: Picture1_DblClick(*this); break;
+    }
+}
+
+int WebPlatform::OnKeyDown(int /*eventType*/, const EmscriptenKeyboardEvent* event, void* self) {
+    // Browser shortcuts stay the browser's; Ctrl with Alt is AltGr on Windows, which types characters.
+    if (event->metaKey != 0 || (event->ctrlKey != 0 && event->altKey == 0)) return EM_FALSE;
+    const std::int16_t code = KeyCodeOf(*event);
+    if (code == 0) return EM_FALSE;  // Tab and the like keep their meaning in the page
+    static_cast<WebPlatform*>(self)->Enqueue({.kind = InputEvent::Kind::Key, .key = code});
+    return EM_TRUE;  // no scrolling on space, no quick find on '/'
+}
+
+int WebPlatform::OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self) {
+    WebPlatform& platform = *static_cast<WebPlatform*>(self);
+    int left = 0;
+    int top = 0;
+    CanvasOrigin(&left, &top);
+    const int x = static_cast<int>(event->clientX) - left;
+    const int y = static_cast<int>(event->clientY) - top;
+    switch (eventType) {
+        case EMSCRIPTEN_EVENT_MOUSEMOVE:
+            if (OverPicture(x, y) || platform.buttonHeldFromPicture_)
+                platform.Enqueue({.kind = InputEvent::Kind::Move, .button = ButtonsOf(event->buttons),
+                                  .shift = ModifiersOf(*event), .x = PictureX(x), .y = PictureY(y)});
+            break;
+        case EMSCRIPTEN_EVENT_MOUSEDOWN:
+            if (OverPicture(x, y)) platform.buttonHeldFromPicture_ = true;
+            if (event->button == kDomLeftButton) platform.OnLeftButton(true, x, y, event->timestamp);
+            break;
+        case EMSCRIPTEN_EVENT_MOUSEUP:
+            if (event->buttons == 0) platform.buttonHeldFromPicture_ = false;
+            if (event->button == kDomLeftButton) platform.OnLeftButton(false, x, y, event->timestamp);
+            break;
+        default: break;
+    }
+    return EM_FALSE;  // a press still gives the canvas the focus
+}
+
+void WebPlatform::OnLeftButton(bool down, int x, int y, double time) {
+    const bool over = OverPicture(x, y);
+    if (!down) {
+        if (pressedOverPicture_ && over) Enqueue({.kind = InputEvent::Kind::Click});
+        pressedOverPicture_ = false;
+        return;
+    }
+    pressedOverPicture_ = over;
+    if (!over) return;  // a press beside the canvas is not the window's
+    if (havePreviousPress_ && time - previousPressTime_ <= kDoubleClickMs &&
+        std::abs(x - previousPressX_) <= kDoubleClickRadius && std::abs(y - previousPressY_) <= kDoubleClickRadius)
+        Enqueue({.kind = InputEvent::Kind::DoubleClick});
+    havePreviousPress_ = true;
+    previousPressTime_ = time;
+    previousPressX_ = x;
+    previousPressY_ = y;
+}

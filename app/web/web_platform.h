@@ -1,0 +1,72 @@
+// Browser platform layer: the main window as a page with a canvas, its DOM events as Picture1 handler calls.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "app/trenox_vk.h"
+#include "playback/platform.h"
+
+struct EmscriptenKeyboardEvent;
+struct EmscriptenMouseEvent;
+
+class WebPlatform final : public Platform {
+public:
+    explicit WebPlatform(Trenox_VK& window) : window_(window) {}
+    WebPlatform(const WebPlatform&) = delete;
+    WebPlatform& operator=(const WebPlatform&) = delete;
+    ~WebPlatform() = default;
+
+    // Titles the page, sizes the canvas and starts listening to the keyboard and the mouse.
+    void Open();
+    // Waits, giving the browser its turn, until the page has loaded and the canvas has the keyboard
+    // focus; then activates the window, which runs the playback loop.
+    [[noreturn]] void Run();
+
+    void ShowPicture(const Picture& picture) override;
+    void ProcessPendingEvents() override;
+    // Ends the program for good: input is ignored and the canvas says so; the page stays.
+    [[noreturn]] void Quit() override;
+    void Breathe() override;
+
+private:
+    // One input event, queued by a DOM callback until ProcessPendingEvents runs its handler.
+    struct InputEvent {
+        enum class Kind : std::uint8_t { Key, Move, Click, DoubleClick };
+        Kind kind = Kind::Key;
+        std::int16_t key = 0;  // Key: the typed character or key code
+        std::int16_t button = 0;  // Move: the button and modifier bits
+        std::int16_t shift = 0;
+        float x = 0;  // Move: the pointer in the picture area's scale
+        float y = 0;
+    };
+
+    static int OnKeyDown(int eventType, const EmscriptenKeyboardEvent* event, void* self);
+    static int OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self);
+    void OnLeftButton(bool down, int x, int y, double time);
+    void Enqueue(const InputEvent& event);
+    void Dispatch(const InputEvent& event);
+    void Yield();
+
+    Trenox_VK& window_;
+    // The picture shown, as the canvas takes it: 8-bit red, green, blue and alpha.
+    std::array<std::uint32_t, static_cast<std::size_t>(kClientWidth) * kClientHeight> rgba_{};
+    double lastYield_ = 0;  // ms on the page's clock
+
+    // A fixed ring, so that queuing allocates nothing. When full, a move replaces a move that is
+    // the newest queued event; any other event is dropped.
+    static constexpr std::size_t kQueueSize = 512;
+    std::array<InputEvent, kQueueSize> queue_{};
+    std::size_t queueHead_ = 0;
+    std::size_t queued_ = 0;
+
+    // A click needs the left button pressed and released over the picture; two presses close in
+    // time and place make a double-click.
+    bool pressedOverPicture_ = false;
+    bool buttonHeldFromPicture_ = false;  // moves outside still count, as with a pointer grab
+    bool havePreviousPress_ = false;
+    double previousPressTime_ = 0;
+    int previousPressX_ = 0;
+    int previousPressY_ = 0;
+};

@@ -1,0 +1,83 @@
+# The page as the user first sees it: frame 1, then a forward run; the caption as its title and
+# title bar; the canvas at its size, with the keyboard focus; the page answering while it runs.
+import time
+import unittest
+
+from trenox_page import (CAPTION, CLIENT_HEIGHT, CLIENT_WIDTH, ProgramPage, ProgramTest, frame_after,
+                         start_browser, PAGE, RECORDER)
+
+# The longest a script may wait for the page at the starting pace, the slowest the loop goes.
+ROUND_TRIP_LIMIT = 0.150
+
+
+class WindowTest(ProgramTest):
+    def test_shows_frame_one_first_then_frame_two(self):
+        self.wait_until_running()
+        self.assertEqual([frame for frame, _ in self.page.shown()[:2]], [1, 2])
+
+    def test_runs_forward_from_the_start(self):
+        self.wait_until_running()
+        seen = self.page.watch_frames(3, timeout=3 * 10)
+        self.assertEqual(len(seen), 3)
+        self.assertEqual(seen[1], frame_after(seen[0], 1))
+        self.assertEqual(seen[2], frame_after(seen[1], 1))
+
+    def test_caption_is_the_title_and_the_title_bar(self):
+        self.wait_until_showing()
+        self.assertEqual(self.page.script("return document.querySelector('title').textContent;"), CAPTION)
+        # What the browser makes of a title: its runs of spaces collapsed, the ends trimmed.
+        self.assertEqual(self.page.driver.title, " ".join(CAPTION.split()))
+        bar = self.page.script("""
+            const bar = document.getElementById('caption');
+            const canvas = document.getElementById('canvas').getBoundingClientRect();
+            return [bar.textContent, getComputedStyle(bar).whiteSpace, bar.getBoundingClientRect().bottom, canvas.top];""")
+        self.assertEqual(bar[0], CAPTION)
+        self.assertEqual(bar[1], "pre", "the title bar would collapse the caption's runs of spaces")
+        self.assertEqual(bar[2], bar[3], "the title bar is not right above the canvas")
+
+    def test_canvas_is_the_client_area_with_the_focus(self):
+        self.wait_until_showing()
+        canvas = self.page.script("""
+            const canvas = document.getElementById('canvas');
+            const box = canvas.getBoundingClientRect();
+            return [canvas.width, canvas.height, box.width, box.height, document.activeElement === canvas];""")
+        self.assertEqual(canvas, [CLIENT_WIDTH, CLIENT_HEIGHT, CLIENT_WIDTH, CLIENT_HEIGHT, True])
+        # Nothing else on the page: the window, its title bar and the canvas.
+        self.assertEqual(self.page.script(
+            "return [...document.body.querySelectorAll('*')].filter((e) => e.tagName !== 'SCRIPT').map((e) => e.id);"),
+            ["window", "caption", "canvas"])
+
+    def test_page_answers_while_the_start_count_runs(self):
+        self.wait_until_running()
+        slowest = 0.0
+        for _ in range(10):
+            started = time.perf_counter()
+            self.page.script("return 0;")
+            slowest = max(slowest, time.perf_counter() - started)
+            time.sleep(0.15)
+        self.assertLess(slowest, ROUND_TRIP_LIMIT, "a script waited too long for the page")
+        self.assertIsNotNone(self.page.wait_for_frame(lambda frame: True), "the run stopped")
+
+
+class HighDensityDisplayTest(unittest.TestCase):
+    """On a display with two device pixels to a CSS pixel the canvas keeps its size, unscaled."""
+
+    def test_canvas_keeps_its_size(self):
+        driver = start_browser()
+        self.addCleanup(driver.quit)
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                               {"width": 1024, "height": 768, "deviceScaleFactor": 2, "mobile": False})
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": RECORDER})
+        driver.get(PAGE.as_uri())
+        deadline = time.monotonic() + 10
+        while not driver.execute_script("return window.trenoxShown.length > 0;") and time.monotonic() < deadline:
+            time.sleep(0.05)
+        sizes = driver.execute_script("""
+            const canvas = document.getElementById('canvas');
+            const box = canvas.getBoundingClientRect();
+            return [window.devicePixelRatio, canvas.width, canvas.height, box.width, box.height];""")
+        self.assertEqual(sizes, [2, CLIENT_WIDTH, CLIENT_HEIGHT, CLIENT_WIDTH, CLIENT_HEIGHT])
+
+
+if __name__ == "__main__":
+    unittest.main()
