@@ -155,7 +155,7 @@ void WebPlatform::ShowPicture(const Picture& picture) {
         const std::uint32_t rgb = picture.palette[i];
         colours[i] = 0xFF000000U | (rgb & 0xFFU) << 16 | (rgb & 0xFF00U) | (rgb >> 16 & 0xFFU);
     }
-    ColourSink sink{rgba_.data(), kClientWidth, kClientWidth, kClientHeight, colours};
+    ColourSink sink{rgba_.data(), kClientWidth, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     PutPixels(rgba_.data(), kClientWidth, kClientHeight);
 }
