@@ -114,7 +114,11 @@ struct ChannelPlace {
     int bits;
 };
 
-ChannelPlace PlaceOf(unsigned long mask) { return {std::countr_zero(mask), std::popcount(mask)}; }
+// A visual's colour masks are contiguous runs of bits.
+ChannelPlace PlaceOf(unsigned long mask) {
+    const int shift = std::countr_zero(mask);
+    return {shift, std::countr_one(mask >> shift)};
+}
 
 std::uint32_t Placed(std::uint32_t value, ChannelPlace place) {
     const int widened = place.bits - 8;
