@@ -15,22 +15,16 @@
 #include <array>
 #include <bit>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
+#include "app/x11/window_icon.h"
 #include "input/picture1_handlers.h"
 
 namespace {
-
-// The window's icon as _NET_WM_ICON lists it: width, height, then ARGB pixels, for each size.
-// Drawn at build time from the menu icon's drawing (packaging/draw_icon.cpp).
-constexpr unsigned long kWindowIcon[] = {
-#include "window_icon_16.inc"
-#include "window_icon_32.inc"
-#include "window_icon_48.inc"
-};
 
 constexpr char kClassName[] = "TrenoxVK";  // WM_CLASS, as the desktop entry's StartupWMClass
 
@@ -213,19 +207,18 @@ void X11Platform::CreateWindow() {
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                             ExposureMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-    const int x = (DisplayWidth(display_, screen) - kClientWidth) / 2;
-    const int y = (DisplayHeight(display_, screen) - kClientHeight) / 2;
-    xWindow_ = XCreateWindow(display_, RootWindow(display_, screen), x, y, kClientWidth, kClientHeight, 0,
+    xWindow_ = XCreateWindow(display_, RootWindow(display_, screen), (DisplayWidth(display_, screen) - kClientWidth) / 2,
+                             (DisplayHeight(display_, screen) - kClientHeight) / 2, kClientWidth, kClientHeight, 0,
                              CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask,
                              &attributes);
     ourWindow = xWindow_;
     XGCValues values{};
     values.graphics_exposures = False;  // copies from our own pixmap never need repairs
     gc_ = XCreateGC(display_, xWindow_, GCGraphicsExposures, &values);
-    SetWindowProperties(x, y);
+    SetWindowProperties();
 }
 
-void X11Platform::SetWindowProperties(int x, int y) {
+void X11Platform::SetWindowProperties() {
     XStoreName(display_, xWindow_, kCaption.data());
     SetProperty(display_, xWindow_, atoms[kNetWmName], atoms[kUtf8String], 8, kCaption.data(),
                 static_cast<int>(kCaption.size()));
@@ -233,8 +226,9 @@ void X11Platform::SetWindowProperties(int x, int y) {
     // Fixed size, centred: the window manager places its frame where the window asks.
     XSizeHints size{};
     size.flags = USPosition | PPosition | PSize | PMinSize | PMaxSize | PWinGravity;
-    size.x = x;
-    size.y = y;
+    const int screen = DefaultScreen(display_);
+    size.x = (DisplayWidth(display_, screen) - kClientWidth) / 2;
+    size.y = (DisplayHeight(display_, screen) - kClientHeight) / 2;
     size.width = size.min_width = size.max_width = kClientWidth;
     size.height = size.min_height = size.max_height = kClientHeight;
     size.win_gravity = NorthWestGravity;
@@ -253,7 +247,7 @@ void X11Platform::SetWindowProperties(int x, int y) {
     const long pid = getpid();
     SetProperty(display_, xWindow_, atoms[kNetWmPid], XA_CARDINAL, 32, &pid, 1);
     SetProperty(display_, xWindow_, atoms[kNetWmIcon], XA_CARDINAL, 32, kWindowIcon,
-                static_cast<int>(std::size(kWindowIcon)));
+                static_cast<int>(kWindowIconLength));
     SetProperty(display_, xWindow_, atoms[kNetWmWindowType], XA_ATOM, 32, &atoms[kNetWmWindowTypeNormal], 1);
     const std::array<unsigned long, 5> motifHints = {kMwmHintsFunctions | kMwmHintsDecorations,
                                                      kMwmFuncMove | kMwmFuncClose,
@@ -273,7 +267,7 @@ bool X11Platform::CreateSharedImage() {
     sharedSegment.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image_->bytes_per_line) * kClientHeight,
                                  IPC_CREAT | 0600);
     void* memory = sharedSegment.shmid >= 0 ? shmat(sharedSegment.shmid, nullptr, 0) : nullptr;
-    if (memory == nullptr || memory == reinterpret_cast<void*>(-1)) {
+    if (memory == nullptr || reinterpret_cast<std::intptr_t>(memory) == -1) {  // shmat's failure
         if (sharedSegment.shmid >= 0) shmctl(sharedSegment.shmid, IPC_RMID, nullptr);
         XDestroyImage(image_);
         image_ = nullptr;

@@ -37,7 +37,7 @@ private:
     using XId = unsigned long;  // Window, Pixmap, Atom, Time: all XIDs on the wire
 
     void CreateWindow();
-    void SetWindowProperties(int x, int y);
+    void SetWindowProperties();
     bool CreateSharedImage();
     void CreatePlainImage();
     void Present();
