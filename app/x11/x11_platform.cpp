@@ -207,7 +207,8 @@ void X11Platform::CreateWindow() {
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                             ExposureMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-    xWindow_ = XCreateWindow(display_, RootWindow(display_, screen), (DisplayWidth(display_, screen) - kClientWidth) / 2,
+    xWindow_ = XCreateWindow(display_, RootWindow(display_, screen),
+                             (DisplayWidth(display_, screen) - kClientWidth) / 2,
                              (DisplayHeight(display_, screen) - kClientHeight) / 2, kClientWidth, kClientHeight, 0,
                              CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask,
                              &attributes);
@@ -476,7 +477,8 @@ void X11Platform::OnKey(XEvent& event) {
     constexpr unsigned char kDelete = 0x7F;
     for (int i = 0; i < count; ++i) {
         const auto c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
-        if (c >= kFirstPrintable && c < kDelete) Picture1_KeyPress(window_.playback, *this, static_cast<std::int16_t>(c));
+        if (c >= kFirstPrintable && c < kDelete)
+            Picture1_KeyPress(window_.playback, *this, static_cast<std::int16_t>(c));
     }
 }
 
