@@ -64,7 +64,7 @@ add_custom_target(icons ALL DEPENDS ${icon_files})
 
 include("${PROJECT_SOURCE_DIR}/docs/docs.cmake")
 
-# Debian package: dpkg-shlibdeps works out the run-time libraries (libsdl2-2.0-0, libx11-6, libc6 ...).
+# Debian package: dpkg-shlibdeps works out the run-time libraries (libx11-6, libxext6, libc6 ...).
 set(CPACK_PACKAGE_NAME "${TRENOX_PACKAGE_NAME}")
 set(CPACK_PACKAGE_VENDOR "Trenox VK developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Animated cross-section of a single-crankshaft opposed-piston engine")

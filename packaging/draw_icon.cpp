@@ -1,7 +1,8 @@
 // Draws the program's menu icon, a generic application window, as a square PNG of a given size.
-// Usage: draw_icon SIZE OUTPUT.png
+// Usage: draw_icon SIZE OUTPUT.png, or draw_icon SIZE OUTPUT.inc for the window icon's pixels.
 #include <cairo.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -69,13 +70,38 @@ void DrawWindow(cairo_t* cr) {
     cairo_fill(cr);
 }
 
+// For the X window's _NET_WM_ICON: width, height, then each pixel as 0xAARRGGBB, not premultiplied,
+// written as C++ initialisers.
+cairo_status_t WriteArgbInitialisers(cairo_surface_t* surface, int size, const char* path) {
+    std::FILE* out = std::fopen(path, "w");
+    if (out == nullptr) return CAIRO_STATUS_WRITE_ERROR;
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    std::fprintf(out, "%d, %d,\n", size, size);
+    for (int y = 0; y < size; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < size; ++x) {
+            const std::uint32_t alpha = row[x] >> 24;
+            std::uint32_t pixel = alpha << 24;
+            for (const int shift : {16, 8, 0}) {
+                const std::uint32_t premultiplied = (row[x] >> shift) & 0xFFU;
+                if (alpha != 0) pixel |= ((premultiplied * 255 + alpha / 2) / alpha) << shift;
+            }
+            std::fprintf(out, "0x%08x,", static_cast<unsigned>(pixel));
+        }
+        std::fprintf(out, "\n");
+    }
+    return std::fclose(out) == 0 ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     constexpr int kLargest = 1024;
     const int size = argc == 3 ? std::atoi(argv[1]) : 0;
     if (size <= 0 || size > kLargest) {
-        std::fprintf(stderr, "usage: draw_icon SIZE(1-%d) OUTPUT.png\n", kLargest);
+        std::fprintf(stderr, "usage: draw_icon SIZE(1-%d) OUTPUT.png|OUTPUT.inc\n", kLargest);
         return EXIT_FAILURE;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
@@ -83,7 +109,9 @@ int main(int argc, char* argv[]) {
     cairo_scale(cr, size / kDesignSize, size / kDesignSize);
     DrawWindow(cr);
     cairo_destroy(cr);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, argv[2]);
+    const std::string output = argv[2];
+    const cairo_status_t status = output.ends_with(".inc") ? WriteArgbInitialisers(surface, size, argv[2])
+                                               : cairo_surface_write_to_png(surface, argv[2]);
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
         std::fprintf(stderr, "draw_icon: cannot write %s: %s\n", argv[2], cairo_status_to_string(status));

@@ -19,7 +19,7 @@ echo "package: $(basename "$deb")"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-[[ "$depends" == *libsdl2-2.0-0* ]] || session_fail "Depends lacks libsdl2-2.0-0"
+[[ "$depends" == *libx11-6* && "$depends" == *libxext6* && -z "$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -vxE 'libc6|libgcc-s1|libstdc\+\+6|libx11-6|libxext6')" ]] || session_fail "Depends is not libx11-6, libxext6 and the C/C++ runtime only"
 [ "$(dpkg-deb --field "$deb" Package)" = trenoxvk ] || session_fail "package name"
 
 root="$work/root"

@@ -2,9 +2,10 @@
 # Installs the Debian packages that building (`run`) or testing (`test`) needs, if any is missing.
 set -euo pipefail
 
-build=(cmake g++ make pkg-config libsdl2-dev libx11-dev libgtest-dev libbenchmark-dev libcairo2-dev libxdamage-dev)
-testing=(xvfb xauth xdotool x11-utils imagemagick openbox clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64
-  clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base gifsicle)
+build=(cmake g++ make pkg-config libx11-dev libxext-dev libgtest-dev libbenchmark-dev libcairo2-dev libxdamage-dev)
+testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick openbox clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64 wine wine64 clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base
+  gifsicle)
 # TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
 

@@ -224,6 +224,11 @@ bool ProgramUnderTest::AwaitDrawing(Deadline deadline) {
     return true;
 }
 
+std::optional<int> ProgramUnderTest::FrameShownNow() const {
+    if (!offset_) return std::nullopt;
+    return frames_.Identify(CaptureWindow(), *offset_);
+}
+
 std::optional<int> ProgramUnderTest::WaitForFrame(const std::function<bool(int)>& wanted,
                                                   std::chrono::milliseconds timeout) {
     const Deadline deadline = std::chrono::steady_clock::now() + timeout;

@@ -68,6 +68,9 @@ public:
     std::optional<int> WaitForFrame(const std::function<bool(int)>& wanted, std::chrono::milliseconds timeout);
     // Waits for a frame that stays on screen for `steadyFor`.
     std::optional<int> WaitForSteadyFrame(std::chrono::milliseconds steadyFor, std::chrono::milliseconds timeout);
+    // The frame on screen at this moment, captured while the program runs on (not held still); nothing
+    // if the window shows no whole frame, e.g. parts of two. Needs the client area found first.
+    std::optional<int> FrameShownNow() const;
     // The frame on screen now (if known), then each new frame as it is drawn, until `count` are seen.
     std::vector<int> WatchFrames(std::size_t count, std::chrono::milliseconds timeout);
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -58,17 +59,34 @@ bool HasWindowManagerCheck(Display* display) {
     return found;
 }
 
+// Whether the window manager has taken in `probe`, as it does once it runs: it marks its clients with WM_STATE.
+bool IsManaged(Display* display, Window probe) {
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const bool managed = XGetWindowProperty(display, probe, wmState, 0, 1, False, wmState, &type, &format, &count,
+                                            &remaining, &data) == Success &&
+                         count > 0;
+    if (data != nullptr) XFree(data);
+    return managed;
+}
+
 }  // namespace
 
-std::unique_ptr<XServer> XServer::Start(bool withWindowManager) {
+std::unique_ptr<XServer> XServer::Start(bool withWindowManager, bool withSharedMemory) {
     const std::string screen =
         std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
     for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
         if (DisplayLooksTaken(number)) continue;
         const std::string name = ":" + std::to_string(number);
         // -noreset: the server keeps its state (pointer position) when the last program leaves.
-        ChildProcess server = ChildProcess::Start(
-            {"Xvfb", name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"}, "", /*quiet=*/true);
+        std::vector<std::string> command{"Xvfb", name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"};
+        // As a display on another machine is: frames cannot be handed over in shared memory.
+        if (!withSharedMemory) command.insert(command.end(), {"-extension", "MIT-SHM"});
+        ChildProcess server = ChildProcess::Start(command, "", /*quiet=*/true);
         Display* display = ConnectWhenReady(server, name);
         if (display == nullptr) continue;
         if (!OwnsDisplay(LockFileOf(number), server.Pid())) {
@@ -82,15 +100,31 @@ std::unique_ptr<XServer> XServer::Start(bool withWindowManager) {
     return nullptr;
 }
 
+// openbox announces itself before it reads its events: a window mapped then may stay unmapped or
+// lose the focus again. So it counts as started once it manages a probe window, mapped anew now and
+// then in case a request was lost.
 bool XServer::StartWindowManager() {
+    constexpr std::chrono::milliseconds kMapAgain{200};
     windowManager_ = ChildProcess::Start({"openbox"}, name_, /*quiet=*/true);
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (HasWindowManagerCheck(display_)) return true;
-        if (!windowManager_->Running()) return false;
+    while (!HasWindowManagerCheck(display_)) {
+        if (!windowManager_->Running() || std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(kPollInterval);
     }
-    return false;
+    const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+    bool managed = false;
+    auto mapAgainAt = std::chrono::steady_clock::now();
+    while (!managed && windowManager_->Running() && std::chrono::steady_clock::now() < deadline) {
+        if (std::chrono::steady_clock::now() >= mapAgainAt) {
+            XMapWindow(display_, probe);
+            mapAgainAt += kMapAgain;
+        }
+        std::this_thread::sleep_for(kPollInterval);
+        managed = IsManaged(display_, probe);
+    }
+    XDestroyWindow(display_, probe);
+    XSync(display_, False);
+    return managed;
 }
 
 void XServer::Kill() {

@@ -16,7 +16,8 @@ inline constexpr int kScreenHeight = 1024;
 class XServer {
 public:
     // Starts Xvfb on the first free display of the tests' range; nullptr if none would start.
-    static std::unique_ptr<XServer> Start(bool withWindowManager);
+    // `withSharedMemory` false leaves out MIT-SHM, as for a display on another machine.
+    static std::unique_ptr<XServer> Start(bool withWindowManager, bool withSharedMemory = true);
 
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;

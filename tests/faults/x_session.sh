@@ -51,17 +51,29 @@ start_x_server() {
   session_fail "no free X display from :80 to :99"
 }
 
-# Starts openbox and waits until it manages the screen.
+# Shows a probe window (xmessage) for up to a second; true if the window manager mapped it.
+window_manager_maps_probe() {
+  xmessage -name trenox_wm_probe -timeout 2 probe >/dev/null 2>&1 &
+  local probe=$! shown=1
+  timeout 1 xdotool search --sync --onlyvisible --classname trenox_wm_probe >/dev/null 2>&1 && shown=0
+  kill "$probe" 2>/dev/null
+  wait "$probe" 2>/dev/null
+  return $shown
+}
+
+# Starts openbox and waits until it manages the screen. It announces itself before it reads its
+# events, and a window mapped in between may never show: so it must first map a probe window.
 start_window_manager() {
   openbox --sm-disable >/dev/null 2>&1 &
   SESSION_PIDS+=("$!")
   wait_until 10 wmctrl -m >/dev/null 2>&1 || session_fail "openbox did not start"
+  wait_until 10 window_manager_maps_probe || session_fail "openbox maps no window"
 }
 
-# Starts the program with SIGINT and SIGTERM at their defaults (a background job of a script
-# would otherwise ignore SIGINT) and waits for its window to show.
+# Starts the program with SIGINT, SIGTERM and SIGHUP at their defaults (a background job of a
+# script would otherwise ignore SIGINT) and waits for its window to show.
 start_program() {
-  env --default-signal=INT,TERM "$@" &
+  env --default-signal=INT,TERM,HUP "$@" &
   PROGRAM_PID=$!
   SESSION_PIDS+=("$PROGRAM_PID")
   WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null | head -n 1)

@@ -1,13 +1,14 @@
 // TrenoxVK on Linux: loads the frames, opens the window and hands control to its events.
 #include <cstdlib>
 
-#include "app/sdl/sdl_platform.h"
+#include "app/x11/x11_platform.h"
 
 int main(int /*argc*/, char* /*argv*/[]) {
+    EndOnSignals();
     // Static: the window lives for the whole run, and the loop never returns to free it.
     static Trenox_VK window;
     if (!window.LoadPictures()) return EXIT_FAILURE;
-    static SdlPlatform platform(window);
+    static X11Platform platform(window);
     if (!platform.Open()) return EXIT_FAILURE;
     platform.Run();
 }

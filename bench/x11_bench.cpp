@@ -1,9 +1,9 @@
-// Cost of showing a frame and processing the window's events with the real SDL layer under Xvfb.
+// Cost of showing a frame and processing the window's events with the real Xlib layer under Xvfb.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 
-#include "app/sdl/sdl_platform.h"
+#include "app/x11/x11_platform.h"
 #include "tests/e2e/x_server.h"
 
 namespace {
@@ -18,7 +18,7 @@ void BM_ShowFrameAndProcessEvents(benchmark::State& state) {
     if (!window.LoadPictures()) return state.SkipWithError("the frames do not decode");
     window.activated = true;  // taking the focus must not start the playback loop here
     {
-        SdlPlatform platform(window);
+        X11Platform platform(window);
         if (!platform.Open()) return state.SkipWithError("the window does not open");
         platform.Show();
         std::size_t slot = 0;

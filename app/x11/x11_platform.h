@@ -1,0 +1,73 @@
+// Linux platform layer: the main window as a plain Xlib window, its events as Picture1 handler calls.
+#pragma once
+
+#include <cstdint>
+
+#include "app/trenox_vk.h"
+#include "playback/platform.h"
+
+// Xlib's types; its headers stay out of here, whose macros (None, Status) would clash with the core's names.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name
+struct _XGC;       // NOLINT(bugprone-reserved-identifier): Xlib's own name
+struct _XImage;    // NOLINT(bugprone-reserved-identifier): Xlib's own name
+union _XEvent;     // NOLINT(bugprone-reserved-identifier): Xlib's own name
+
+// SIGTERM, SIGINT and SIGHUP end the process at once with status 0; one ignored at start stays ignored.
+void EndOnSignals();
+
+class X11Platform final : public Platform {
+public:
+    explicit X11Platform(Trenox_VK& window) : window_(window) {}
+    X11Platform(const X11Platform&) = delete;
+    X11Platform& operator=(const X11Platform&) = delete;
+    ~X11Platform();
+
+    // Connects, creates the hidden window and its image; prints one line and returns false if it cannot.
+    bool Open();
+    // Maps the window; it is centred and takes the keyboard focus as its events arrive.
+    void Show();
+    // Shows the window and processes its events; the first activation starts the playback loop.
+    [[noreturn]] void Run();
+
+    void ShowPicture(const Picture& picture) override;
+    void ProcessPendingEvents() override;
+    [[noreturn]] void Quit() override;
+
+private:
+    using XId = unsigned long;  // Window, Pixmap, Atom, Time: all XIDs on the wire
+
+    void CreateWindow();
+    void SetWindowProperties();
+    bool CreateSharedImage();
+    void CreatePlainImage();
+    void Present();
+    void CentreWithFrame();
+    void TakeFocus(XId time);
+    void Dispatch(_XEvent& event);
+    void OnKey(_XEvent& event);
+    void OnMove(int x, int y, unsigned int state);
+    void OnLeftButton(bool down, int x, int y, std::uint32_t time);
+
+    Trenox_VK& window_;
+    _XDisplay* display_ = nullptr;
+    XId xWindow_ = 0;
+    _XGC* gc_ = nullptr;
+    _XImage* image_ = nullptr;  // the one 799 x 598 image the frames are decoded into
+    XId sharedSegment_ = 0;     // the server's handle of the image's shared memory, if it has one
+    XId pixmap_ = 0;            // without shared memory: the whole frame goes here first, then to the window
+    bool showing_ = false;
+    bool managed_ = false;      // a window manager ran when the window was shown
+    bool focusTaken_ = false;
+    bool centred_ = false;
+
+    // Click and double-click recognition, timed by the X server's own button times.
+    bool pressedOverPicture_ = false;
+    bool havePreviousPress_ = false;
+    std::uint32_t previousPressTime_ = 0;  // the server's milliseconds, which wrap at 32 bits
+    int previousPressX_ = 0;
+    int previousPressY_ = 0;
+    // A move to where the pointer already was reports nothing new (entering, then moving there).
+    bool haveMove_ = false;
+    int lastMoveX_ = 0;
+    int lastMoveY_ = 0;
+};
