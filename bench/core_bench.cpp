@@ -4,19 +4,12 @@
 
 #include <vector>
 
+#include "bench/idle_platform.h"
 #include "frames/frame_set.h"
 #include "frames/pixel_sinks.h"
 #include "playback/playback.h"
 
 namespace {
-
-// A window that does nothing when asked to process events: the delay's own cost is measured alone.
-class IdlePlatform final : public Platform {
-public:
-    void ShowPicture(const Picture& /*picture*/) override {}
-    void ProcessPendingEvents() override {}
-    [[noreturn]] void Quit() override { std::abort(); }
-};
 
 constexpr float kManyIterations = 100'000;
 

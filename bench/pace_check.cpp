@@ -5,16 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/idle_platform.h"
 #include "playback/playback.h"
 
 namespace {
-
-class IdlePlatform final : public Platform {
-public:
-    void ShowPicture(const Picture& /*picture*/) override {}
-    void ProcessPendingEvents() override {}
-    [[noreturn]] void Quit() override { std::abort(); }
-};
 
 constexpr int kCounts = 3;  // the fastest counts: a moment of load lengthens only some
 constexpr double kLowest = 0.85;
