@@ -7,6 +7,10 @@
 #include "playback/playback_state.h"
 
 inline constexpr std::int16_t kKeyEscape = 27;
+// What the layers give for keys that type no printable character; none of them is a command.
+inline constexpr std::int16_t kKeyBackspace = 8;
+inline constexpr std::int16_t kKeyTab = 9;
+inline constexpr std::int16_t kKeyEnter = 13;
 inline constexpr float kManualDelayCount = 10'000;
 // delayCount in automatic mode is x * kPaceFactor * y, in the picture area's scale.
 inline constexpr float kPaceFactor = 30;

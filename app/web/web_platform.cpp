@@ -5,7 +5,6 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cstdlib>  // std::abs
 #include <string_view>
 
 #include "frames/pixel_sinks.h"
@@ -14,17 +13,9 @@
 
 namespace {
 
-// Two presses of the left button this close in time and place make a double-click, as on X11.
-constexpr double kDoubleClickMs = 500;
-constexpr int kDoubleClickRadius = 4;
-
 // The longest the idle count keeps the page to itself: about one display frame, so the page
 // repaints and answers scripts in between.
 constexpr double kLongestTurnMs = 16;
-
-// Key codes of the picture area for keys that type no character.
-constexpr std::int16_t kKeyBackspace = 8;
-constexpr std::int16_t kKeyEnter = 13;
 
 constexpr const char* kCanvas = "#canvas";
 constexpr std::string_view kEndedMessage = "TrenoxVK has ended. Reload the page to run it again.";
@@ -242,19 +233,9 @@ int WebPlatform::OnMouse(int eventType, const EmscriptenMouseEvent* event, void*
 }
 
 void WebPlatform::OnLeftButton(bool down, int x, int y, double time) {
-    const bool over = OverPicture(x, y);
     if (!down) {
-        if (pressedOverPicture_ && over) Enqueue({.kind = InputEvent::Kind::Click});
-        pressedOverPicture_ = false;
-        return;
-    }
-    pressedOverPicture_ = over;
-    if (!over) return;  // a press beside the canvas is not the window's
-    if (havePreviousPress_ && time - previousPressTime_ <= kDoubleClickMs &&
-        std::abs(x - previousPressX_) <= kDoubleClickRadius && std::abs(y - previousPressY_) <= kDoubleClickRadius)
+        if (clicks_.Release(x, y)) Enqueue({.kind = InputEvent::Kind::Click});
+    } else if (clicks_.Press(x, y, time)) {
         Enqueue({.kind = InputEvent::Kind::DoubleClick});
-    havePreviousPress_ = true;
-    previousPressTime_ = time;
-    previousPressX_ = x;
-    previousPressY_ = y;
+    }
 }

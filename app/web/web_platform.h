@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/left_button_clicks.h"
 #include "app/trenox_vk.h"
 #include "playback/platform.h"
 
@@ -61,12 +62,6 @@ private:
     std::size_t queueHead_ = 0;
     std::size_t queued_ = 0;
 
-    // A click needs the left button pressed and released over the picture; two presses close in
-    // time and place make a double-click.
-    bool pressedOverPicture_ = false;
+    LeftButtonClicks<double> clicks_;      // the events' own time stamps, in milliseconds
     bool buttonHeldFromPicture_ = false;  // moves outside still count, as with a pointer grab
-    bool havePreviousPress_ = false;
-    double previousPressTime_ = 0;
-    int previousPressX_ = 0;
-    int previousPressY_ = 0;
 };

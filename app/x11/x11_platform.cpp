@@ -28,10 +28,6 @@ namespace {
 
 constexpr char kClassName[] = "TrenoxVK";  // WM_CLASS, as the desktop entry's StartupWMClass
 
-// Two presses of the left button this close in time and place make a double-click.
-constexpr std::uint32_t kDoubleClickMs = 500;
-constexpr int kDoubleClickRadius = 4;
-
 // Motif window-manager hints: a title bar with a close box, no minimise or maximise box.
 constexpr unsigned long kMwmHintsFunctions = 1UL << 0;
 constexpr unsigned long kMwmHintsDecorations = 1UL << 1;
@@ -43,11 +39,6 @@ constexpr unsigned long kMwmDecorMenu = 1UL << 4;
 
 // _NET_ACTIVE_WINDOW's source indication: a request of the application itself.
 constexpr long kSourceApplication = 1;
-
-// Key codes of the picture area for keys that type no printable character.
-constexpr std::int16_t kKeyBackspace = 8;
-constexpr std::int16_t kKeyTab = 9;
-constexpr std::int16_t kKeyEnter = 13;
 
 // Every atom the window uses, fetched in one round trip.
 enum AtomIndex : std::size_t {
@@ -420,9 +411,12 @@ void X11Platform::Dispatch(XEvent& event) {
         case EnterNotify: OnMove(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state); break;
         case ButtonPress:
         case ButtonRelease:
-            if (event.xbutton.button == Button1)
-                OnLeftButton(event.type == ButtonPress, event.xbutton.x, event.xbutton.y,
-                             static_cast<std::uint32_t>(event.xbutton.time));
+            if (event.xbutton.button != Button1) break;
+            if (event.type == ButtonRelease) {
+                if (clicks_.Release(event.xbutton.x, event.xbutton.y)) Picture1_Click(window_.playback);
+            } else if (clicks_.Press(event.xbutton.x, event.xbutton.y, static_cast<std::uint32_t>(event.xbutton.time))) {
+                Picture1_DblClick(*this);
+            }
             break;
         case FocusIn:
             // Not a window manager's passing grab, nor focus that follows the pointer.
@@ -488,21 +482,4 @@ void X11Platform::OnMove(int x, int y, unsigned int state) {
     lastMoveX_ = x;
     lastMoveY_ = y;
     Picture1_MouseMove(window_.playback, ButtonsOf(state), ModifiersOf(state), PictureX(x), PictureY(y));
-}
-
-void X11Platform::OnLeftButton(bool down, int x, int y, std::uint32_t time) {
-    if (!down) {
-        if (pressedOverPicture_ && OverPicture(x, y)) Picture1_Click(window_.playback);
-        pressedOverPicture_ = false;
-        return;
-    }
-    const bool doubleClick = havePreviousPress_ && time - previousPressTime_ <= kDoubleClickMs &&
-                             std::abs(x - previousPressX_) <= kDoubleClickRadius &&
-                             std::abs(y - previousPressY_) <= kDoubleClickRadius;
-    if (doubleClick && OverPicture(x, y)) Picture1_DblClick(*this);
-    havePreviousPress_ = true;
-    previousPressTime_ = time;
-    previousPressX_ = x;
-    previousPressY_ = y;
-    pressedOverPicture_ = OverPicture(x, y);
 }

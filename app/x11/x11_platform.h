@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/left_button_clicks.h"
 #include "app/trenox_vk.h"
 #include "playback/platform.h"
 
@@ -46,7 +47,6 @@ private:
     void Dispatch(_XEvent& event);
     void OnKey(_XEvent& event);
     void OnMove(int x, int y, unsigned int state);
-    void OnLeftButton(bool down, int x, int y, std::uint32_t time);
 
     Trenox_VK& window_;
     _XDisplay* display_ = nullptr;
@@ -60,12 +60,7 @@ private:
     bool focusTaken_ = false;
     bool centred_ = false;
 
-    // Click and double-click recognition, timed by the X server's own button times.
-    bool pressedOverPicture_ = false;
-    bool havePreviousPress_ = false;
-    std::uint32_t previousPressTime_ = 0;  // the server's milliseconds, which wrap at 32 bits
-    int previousPressX_ = 0;
-    int previousPressY_ = 0;
+    LeftButtonClicks<std::uint32_t> clicks_;  // the server's milliseconds, which wrap at 32 bits
     // A move to where the pointer already was reports nothing new (entering, then moving there).
     bool haveMove_ = false;
     int lastMoveX_ = 0;
