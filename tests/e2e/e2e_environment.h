@@ -27,6 +27,9 @@ const FrameCatalog& Frames();
 // must stay to count as held.
 inline constexpr auto kExitTimeout = 10s;
 inline constexpr auto kHeldFor = 300ms;
+// At the starting pace a frame stays about a second while the run goes on, and input takes effect
+// only at the end of that pass: a stop is seen only in a frame that stays longer than that.
+inline constexpr auto kLongerThanAPass = 2s;
 
 // Expects the frame `wanted` to come and stay; `after` names what asked for it, for the messages.
 void ExpectShowsAndHolds(ProgramUnderTest& program, int wanted, const std::string& after);

@@ -32,7 +32,6 @@ protected:
 };
 
 TEST_F(GermanLayoutTest, CommandCharactersRunStopAndStep) {
-    constexpr auto kLongerThanAPass = 2s;
     WaitUntilShowing();
     ExpectRunsAfterKey(Program(), "minus", -1);
     ExpectRunsAfterKey(Program(), "plus", 1);

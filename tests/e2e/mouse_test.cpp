@@ -25,7 +25,7 @@ TEST_F(MouseTest, ClickStepsWithThePointerAndClickAgainResumesTheRun) {
     program.Click();
     // Entering manual mode stops nothing: the first move asks for a step, which stops the run.
     program.MovePointerBy(0, kStep);
-    const std::optional<int> held = program.WaitForSteadyFrame(kHeldFor, kFrameTimeout);
+    const std::optional<int> held = program.WaitForSteadyFrame(kLongerThanAPass, 2 * kFrameTimeout);
     ASSERT_TRUE(held.has_value()) << "the first move in manual mode did not stop the run";
 
     ExpectMoveShows(program, 0, kStep, FrameAfter(*held, 1));   // down: forward
@@ -59,7 +59,7 @@ TEST_F(MouseTest, EscapeEndsTheProgramInManualMode) {
     Program().MovePointerTo(kInside, kInside);
     Program().Click();
     Program().MovePointerBy(0, kStep);
-    ASSERT_TRUE(Program().WaitForSteadyFrame(kHeldFor, kFrameTimeout).has_value());
+    ASSERT_TRUE(Program().WaitForSteadyFrame(kLongerThanAPass, 2 * kFrameTimeout).has_value());
     Program().PressKey("Escape");
     ExpectEndsCleanly(Program());
 }

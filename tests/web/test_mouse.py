@@ -6,7 +6,7 @@ import unittest
 
 from selenium.webdriver.common.keys import Keys
 
-from trenox_page import CLIENT_HEIGHT, CLIENT_WIDTH, ProgramTest, frame_after
+from trenox_page import CLIENT_HEIGHT, CLIENT_WIDTH, FRAME_TIMEOUT, LONGER_THAN_A_PASS, ProgramTest, frame_after
 
 BETWEEN_CLICKS = 0.7  # seconds: clicks further apart than this are two clicks, not a double-click
 STEP = 10  # pixels per pointer move
@@ -37,7 +37,7 @@ class MouseTest(ProgramTest):
         self.page.click()
         # Entering manual mode stops nothing: the first move asks for a step, which stops the run.
         self.page.move_pointer_by(0, STEP)
-        held = self.page.wait_for_steady_frame()
+        held = self.page.wait_for_steady_frame(held=LONGER_THAN_A_PASS, timeout=2 * FRAME_TIMEOUT)
         self.assertIsNotNone(held, "the first move in manual mode did not stop the run")
 
         self.expect_move_shows(0, STEP, frame_after(held, 1))  # down: forward
@@ -64,7 +64,7 @@ class MouseTest(ProgramTest):
         self.page.move_pointer_to(INSIDE, INSIDE)
         self.page.click()
         self.page.move_pointer_by(0, STEP)
-        self.assertIsNotNone(self.page.wait_for_steady_frame())
+        self.assertIsNotNone(self.page.wait_for_steady_frame(held=LONGER_THAN_A_PASS, timeout=2 * FRAME_TIMEOUT))
         self.page.press_key(Keys.ESCAPE)
         self.expect_ended()
 

@@ -21,6 +21,9 @@ PAGE = Path(os.environ.get("TRENOX_WEB_PAGE", SOURCE_DIR / "build-web" / "Trenox
 FRAME_COUNT = 18
 FRAME_TIMEOUT = 10.0  # seconds: at the starting pace a frame comes once a second
 HELD_FOR = 0.3  # seconds a frame must stay to count as held
+# At the starting pace a frame stays about a second while the run goes on, and input takes effect
+# only at the end of that pass: a stop is seen only in a frame that stays longer than that.
+LONGER_THAN_A_PASS = 2.0
 EXIT_TIMEOUT = 10.0
 
 # Runs in the page before the program: after each picture put on the canvas, reads the whole canvas
