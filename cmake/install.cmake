@@ -37,7 +37,9 @@ function(install_gzipped source destination)
   add_custom_target("gzip_${name}" ALL DEPENDS "${compressed}")
   install(FILES "${compressed}" DESTINATION "${destination}")
 endfunction()
-install_gzipped("${packaging}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
+# The manual page carries the project version.
+configure_file("${packaging}/TrenoxVK.1.in" "${PROJECT_BINARY_DIR}/TrenoxVK.1" @ONLY)
+install_gzipped("${PROJECT_BINARY_DIR}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
 install_gzipped("${packaging}/changelog" "${doc_dir}")
 install(FILES "${packaging}/copyright" DESTINATION "${doc_dir}")
 
