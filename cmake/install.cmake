@@ -6,6 +6,11 @@ endif()
 
 include(GNUInstallDirs)
 
+# Directories the install makes are rwxr-xr-x whatever the umask (under 002 they came out
+# group-writable, which a distribution rejects); files already get fixed modes.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
 # The AppStream id names the menu entry and the metadata file alike.
 set(TRENOX_APP_ID "invalid.trenox.trenoxvk")
 set(packaging "${PROJECT_SOURCE_DIR}/packaging")
