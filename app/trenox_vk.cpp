@@ -1,4 +1,4 @@
-// Start-up of the main window: its pictures, and the playback loop on first activation.
+// Start-up of the main window: its pictures, and the playback loop once it is active.
 #include "app/trenox_vk.h"
 
 #include <cstdio>
@@ -13,9 +13,7 @@ bool Trenox_VK::LoadPictures() {
     return false;
 }
 
-void Trenox_VK::Activate(Platform& platform) {
-    if (activated) return;
-    activated = true;
+void Trenox_VK::Play(Platform& platform) {
     Playback loop{playback, frameTable, images, platform, /*idleSteps=*/0, SteadyClockNow};
     RunPlayback(loop);
 }

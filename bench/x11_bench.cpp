@@ -16,7 +16,6 @@ void BM_ShowFrameAndProcessEvents(benchmark::State& state) {
 
     static Trenox_VK window;  // static: the layer's window outlives nothing it refers to
     if (!window.LoadPictures()) return state.SkipWithError("the frames do not decode");
-    window.activated = true;  // taking the focus must not start the playback loop here
     {
         X11Platform platform(window);
         if (!platform.Open()) return state.SkipWithError("the window does not open");

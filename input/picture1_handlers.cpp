@@ -1,6 +1,8 @@
 // Turns typed characters and mouse actions into requests to the playback loop.
 #include "input/picture1_handlers.h"
 
+#include "playback/pace.h"
+
 namespace {
 
 struct KeyCommand {
@@ -28,7 +30,7 @@ void Picture1_KeyPress(PlaybackState& state, Platform& platform, std::int16_t ke
 
 void Picture1_MouseMove(PlaybackState& state, std::int16_t /*button*/, std::int16_t /*shift*/, float x, float y) {
     if (state.manualMode == 0) {
-        state.delayCount = x * kPaceFactor * y;
+        state.delayCount = AutomaticDelayCount(x, y);
         return;
     }
     state.delayCount = kManualDelayCount;

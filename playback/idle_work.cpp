@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "playback/pace.h"
+
 namespace {
 
 // Each step is one multiply-add of a dependent chain, the multiplier read afresh from a volatile:

@@ -10,8 +10,6 @@
 // fold or drop them.
 void RunIdleSteps(std::uint32_t steps);
 
-inline constexpr std::chrono::nanoseconds kIdleIterationTime{1000};  // 1,000,000 of them: a second
-
 // The time now, as the calibration reads it; the playback loop itself reads no clock.
 using ClockReading = std::chrono::nanoseconds (*)();
 std::chrono::nanoseconds SteadyClockNow();

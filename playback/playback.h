@@ -6,12 +6,8 @@
 #include "playback/platform.h"
 #include "frames/frame_set.h"
 #include "playback/idle_work.h"
+#include "playback/pace.h"
 #include "playback/playback_state.h"
-
-inline constexpr float kStartDelayCount = 1'000'000;
-
-// The pacing delay lets the platform breathe once per this many idle iterations (about 1 ms).
-inline constexpr std::int64_t kIdleIterationsPerBreath = 1024;
 
 // What the loop works on: the main window's state, frame table and pictures, and its platform.
 struct Playback {

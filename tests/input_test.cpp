@@ -1,125 +1,185 @@
-// The key and mouse handlers: what each input writes into the playback state.
+// What the keys and the pointer do to the animation, as the README's input table and the window's
+// caption promise them: judged by the frames the loop shows, not by the codes the handlers store.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/trenox_vk.h"
 #include "fake_platform.h"
+#include "input/input_dispatcher.h"
 #include "input/picture1_handlers.h"
+#include "playback/playback.h"
 
 namespace {
 
-struct Handlers : testing::Test {
+// The loop after its start sequence, with the dispatcher every platform feeds.
+struct Viewer {
     FrameHolders holders;
-    FakePlatform platform{holders};
+    FrameTable table{};
     PlaybackState state;
+    FakePlatform platform{holders};
+    Playback loop{state, table, holders, platform, /*idleSteps=*/0};
+    InputDispatcher input{state, platform};
+
+    Viewer() { RunStartSequence(loop); }
+    // Moves from one pass to the next, in the order shown.
+    std::vector<int> Steps(int passes) {
+        std::vector<int> steps;
+        for (int i = 0; i < passes; ++i) {
+            const int before = state.position;
+            RunPass(loop);
+            steps.push_back(((state.position - before) % kFrameCount + kFrameCount + kFrameCount / 2) % kFrameCount -
+                            kFrameCount / 2);
+        }
+        return steps;
+    }
+    void Type(char key) { input.Dispatch(InputEvent::Typed(key)); }
+    void Hold() {
+        Type('.');
+        Steps(1);
+    }
 };
 
-TEST_F(Handlers, CommandCharactersSetTheirRequests) {
-    const std::pair<char, int> commands[] = {
-        {'-', kRequestStartBackward}, {'+', kRequestStartForward}, {',', kRequestStartForward},
-        {'/', kRequestStepBack},      {'*', kRequestStepForward},  {' ', kRequestStepForward},
-        {'.', kRequestStepForward}};
-    for (const auto& [key, request] : commands) {
-        state.request = kRequestRun;
-        Picture1_KeyPress(state, platform, key);
-        EXPECT_EQ(state.request, request) << "key '" << key << "'";
+using Steps = std::vector<int>;
+
+TEST(Keys, PlusAndCommaRunForward) {
+    for (const char key : {'+', ','}) {
+        Viewer viewer;
+        viewer.Hold();
+        viewer.Type(key);
+        EXPECT_EQ(viewer.Steps(4), (Steps{2, 1, 1, 1})) << "key '" << key << "'";
     }
 }
 
-TEST_F(Handlers, OtherCharactersChangeNothing) {
-    state.request = kRequestRun;
-    state.position = 7;
-    for (const std::int16_t key : std::initializer_list<std::int16_t>{'a', 'Z', '0', '=', '_', '<', 13, 8, 9, 0, 0xE9, -1}) {
-        Picture1_KeyPress(state, platform, key);
-        EXPECT_EQ(state.request, kRequestRun) << "key " << key;
+TEST(Keys, MinusRunsBackward) {
+    Viewer viewer;
+    viewer.Type('-');
+    EXPECT_EQ(viewer.Steps(4), (Steps{-2, -1, -1, -1}));
+}
+
+TEST(Keys, SlashStopsARunElseStepsOneBack) {
+    Viewer viewer;
+    viewer.Type('+');
+    viewer.Steps(2);
+    viewer.Type('/');
+    EXPECT_EQ(viewer.Steps(2), (Steps{0, 0})) << "stops the run where it stands";
+    viewer.Type('/');
+    EXPECT_EQ(viewer.Steps(2), (Steps{-1, 0}));
+}
+
+TEST(Keys, StarDotAndSpaceStopARunElseStepOneForward) {
+    for (const char key : {'*', '.', ' '}) {
+        Viewer viewer;
+        viewer.Type('-');
+        viewer.Steps(2);
+        viewer.Type(key);
+        EXPECT_EQ(viewer.Steps(2), (Steps{0, 0})) << "key '" << key << "'";
+        viewer.Type(key);
+        EXPECT_EQ(viewer.Steps(2), (Steps{1, 0})) << "key '" << key << "'";
     }
-    EXPECT_EQ(state.position, 7);
 }
 
-TEST_F(Handlers, EscapeQuitsInAnyModeWithoutTouchingTheState) {
-    state.manualMode = 1;
-    state.request = kRequestHold;
-    EXPECT_THROW(Picture1_KeyPress(state, platform, kKeyEscape), QuitCalled);
-    EXPECT_EQ(state.request, kRequestHold);
-    EXPECT_THROW(Picture1_DblClick(platform), QuitCalled);
+TEST(Keys, OtherKeysChangeNothing) {
+    Viewer viewer;
+    const std::initializer_list<std::int16_t> others = {'a', 'Z', '0', '=', '_', '<', '\r', '\b', '\t', 0, 0xE9, -1};
+    for (const std::int16_t key : others) {
+        viewer.input.Dispatch(InputEvent::Typed(key));
+        EXPECT_EQ(viewer.Steps(1), Steps{1}) << "key " << key;
+    }
+    viewer.Hold();
+    viewer.input.Dispatch(InputEvent::Typed(kKeyEnter));
+    EXPECT_EQ(viewer.Steps(1), Steps{0});
 }
 
-TEST_F(Handlers, AutomaticMovesSetThePaceFromThePointerOnly) {
-    state.request = kRequestStartBackward;
-    Picture1_MouseMove(state, 0, 0, 2.0F, 10.0F);
-    EXPECT_FLOAT_EQ(state.delayCount, 600.0F);
-    EXPECT_EQ(state.request, kRequestStartBackward);
-    Picture1_MouseMove(state, 1, 0, 0.0F, 25.0F);
-    EXPECT_EQ(state.delayCount, 0.0F);
-    Picture1_MouseMove(state, 1, 0, -0.5F, 10.0F);  // dragged out of the window to the left
-    EXPECT_LT(state.delayCount, 0.0F);
-    // The slowest visible corner: about 11,350 iterations.
-    Picture1_MouseMove(state, 0, 0, PictureX(kClientWidth - 1), PictureY(kClientHeight - 1));
-    EXPECT_NEAR(state.delayCount, 11'350.0F, 5.0F);
-    EXPECT_EQ(state.manualMode, 0);
+TEST(Keys, EscapeEndsTheProgramInAnyMode) {
+    Viewer viewer;
+    viewer.input.Dispatch(InputEvent::Pressed(10, 10, 0));
+    viewer.input.Dispatch(InputEvent::Released(10, 10, 50));
+    ASSERT_EQ(viewer.state.manualMode, 1);
+    EXPECT_THROW(viewer.Type(static_cast<char>(kKeyEscape)), QuitCalled);
 }
 
-TEST_F(Handlers, ManualMovesStepDownForwardAndUpBack) {
-    state.manualMode = 1;
-    Picture1_MouseMove(state, 0, 0, 1.0F, 0.0F);  // level with the start value 0: forward
-    EXPECT_EQ(state.request, kRequestStepForward);
-    EXPECT_EQ(state.delayCount, kManualDelayCount);
-    Picture1_MouseMove(state, 0, 0, 1.0F, 4.0F);
-    EXPECT_EQ(state.request, kRequestStepForward);
-    Picture1_MouseMove(state, 0, 0, 9.0F, 4.0F);  // sideways only: forward
-    EXPECT_EQ(state.request, kRequestStepForward);
-    Picture1_MouseMove(state, 0, 0, 9.0F, 3.5F);
-    EXPECT_EQ(state.request, kRequestStepBack);
-    EXPECT_EQ(state.lastPointerY, 3.5F);
+// The caption is the help: every character it lists before "mouse" is a command, and ESC quits.
+TEST(Caption, EveryKeyItNamesActs) {
+    const std::size_t use = kCaption.find("Use:");
+    const std::size_t mouse = kCaption.find("mouse", use);
+    ASSERT_NE(use, std::string_view::npos);
+    ASSERT_NE(mouse, std::string_view::npos);
+    EXPECT_NE(kCaption.find("ESC to quit"), std::string_view::npos);
+    int named = 0;
+    for (const char key : kCaption.substr(use + 4, mouse - use - 4)) {
+        if (key == ' ') continue;
+        ++named;
+        Viewer viewer;
+        viewer.Type(key);
+        EXPECT_NE(viewer.Steps(2), (Steps{1, 1})) << "'" << key << "' changes nothing";
+    }
+    EXPECT_EQ(named, 5);
 }
 
-TEST_F(Handlers, ClicksSaveTheRunAndRestoreItButNotThePositionOrPace) {
-    state.request = kRequestRun;
-    state.runningBackward = 1;
-    Picture1_Click(state);
-    EXPECT_EQ(state.manualMode, 1);
-    EXPECT_EQ(state.request, kRequestRun);  // entering manual mode stops nothing
-    state.request = kRequestHold;           // as the loop leaves it after manual steps
-    state.runningBackward = 0;
-    state.position = 11;
-    state.delayCount = kManualDelayCount;
-    Picture1_Click(state);
-    EXPECT_EQ(state.manualMode, 0);
-    EXPECT_EQ(state.request, kRequestRun);
-    EXPECT_EQ(state.runningBackward, 1);
-    EXPECT_EQ(state.runningForward, 0);
-    EXPECT_EQ(state.position, 11);
-    EXPECT_EQ(state.delayCount, kManualDelayCount);
+TEST(Pointer, NearTheTopOrLeftEdgeIsFastTowardsTheBottomRightSlower) {
+    Viewer viewer;
+    auto idleAt = [&](int x, int y) {
+        viewer.input.Dispatch(InputEvent::Moved(x, y, 0, 0));
+        return IdleIterations(viewer.state.delayCount);
+    };
+    EXPECT_EQ(idleAt(0, 300), 1);
+    EXPECT_EQ(idleAt(400, 0), 1);
+    std::int64_t previous = 0;
+    for (int step = 1; step <= 8; ++step) {
+        const std::int64_t idle = idleAt(step * 99, step * 74);
+        EXPECT_GT(idle, previous) << "slower towards the bottom-right";
+        previous = idle;
+    }
+    // The slowest visible corner: about 11,350 iterations, far faster than the start's million.
+    EXPECT_NEAR(static_cast<double>(idleAt(kClientWidth - 1, kClientHeight - 1)), 11'350, 5);
+    // Dragged out of the window to the left: no idle time at all.
+    EXPECT_EQ(idleAt(-5, 300), 0);
 }
 
-TEST_F(Handlers, LeavingManualModeResumesAHold) {
-    state.request = kRequestHold;
-    Picture1_Click(state);
-    state.request = kRequestStepForward;
-    Picture1_Click(state);
-    EXPECT_EQ(state.request, kRequestHold);
-    EXPECT_EQ(state.runningForward + state.runningBackward, 0);
+TEST(Pointer, ReportsThePictureAreasScaleAtItsEdges) {
+    Viewer viewer;
+    viewer.state.manualMode = 1;
+    viewer.input.Dispatch(InputEvent::Moved(0, 0, 0, 0));
+    EXPECT_EQ(viewer.state.lastPointerY, 0.0F);
+    viewer.input.Dispatch(InputEvent::Moved(kClientWidth - 1, kClientHeight - 1, 0, 0));
+    EXPECT_NEAR(viewer.state.lastPointerY, 25.45, 0.005) << "the lowest visible row";
+    viewer.state.manualMode = 0;
+    viewer.input.Dispatch(InputEvent::Moved(kClientWidth - 1, 1, 0, 0));
+    EXPECT_NEAR(viewer.state.delayCount / (kPaceFactor * PictureY(1)), 14.86, 0.005) << "the right-most column";
 }
 
-TEST(PointerScale, MapsPixelsOntoThePictureAreasOwnScale) {
-    EXPECT_EQ(PictureX(0), 0.0F);
-    EXPECT_EQ(PictureY(0), 0.0F);
-    EXPECT_NEAR(PictureX(kClientWidth - 1), 14.86, 0.005);
-    EXPECT_NEAR(PictureY(kClientHeight - 1), 25.45, 0.005);
-    EXPECT_FLOAT_EQ(PictureX(kPictureWidth), kPictureScaleWidth);
-    EXPECT_FLOAT_EQ(PictureY(kPictureHeight), kPictureScaleHeight);
-    EXPECT_LT(PictureX(-3), 0.0F);
+TEST(Pointer, ManualModeStepsDownForwardUpBackOncePerPass) {
+    Viewer viewer;
+    viewer.input.Dispatch(InputEvent::Pressed(100, 100, 0));
+    viewer.input.Dispatch(InputEvent::Released(100, 100, 60));
+    EXPECT_EQ(viewer.Steps(1), Steps{1}) << "entering manual mode stops nothing";
+    viewer.input.Dispatch(InputEvent::Moved(100, 120, 0, 0));
+    EXPECT_EQ(viewer.Steps(1), Steps{1}) << "the first move stops the initial run one frame on";
+    viewer.input.Dispatch(InputEvent::Moved(100, 140, 0, 0));
+    EXPECT_EQ(viewer.Steps(1), Steps{1});
+    viewer.input.Dispatch(InputEvent::Moved(100, 130, 0, 0));
+    viewer.input.Dispatch(InputEvent::Moved(100, 20, 0, 0));
+    EXPECT_EQ(viewer.Steps(2), (Steps{-1, 0})) << "however far it went, one step a pass";
+    EXPECT_EQ(viewer.state.delayCount, kManualDelayCount);
+    // The second click resumes the run as it was when manual mode began.
+    viewer.input.Dispatch(InputEvent::Pressed(100, 20, 5000));
+    viewer.input.Dispatch(InputEvent::Released(100, 20, 5060));
+    EXPECT_EQ(viewer.Steps(2), (Steps{1, 1}));
 }
 
-TEST(Caption, HasItsRunsOfSpacesAndText) {
-    EXPECT_EQ(kCaption.size(), 142U);
-    EXPECT_EQ(kCaption.substr(0, 18), std::string(18, ' '));
-    EXPECT_EQ(kCaption.substr(18, 9), "Trenox VK");
-    EXPECT_EQ(kCaption.substr(27, 9), std::string(9, ' '));
-    EXPECT_EQ(kCaption.substr(36, 39), "Single-Crankshaft Opposed-Piston-Engine");
-    EXPECT_EQ(kCaption.substr(75, 19), std::string(19, ' '));
-    EXPECT_EQ(kCaption.substr(94, 21), "Use:  , . / + - mouse");
-    EXPECT_EQ(kCaption.substr(115, 16), std::string(16, ' '));
-    EXPECT_EQ(kCaption.substr(131), "ESC to quit");
+TEST(Pointer, LeavingManualModeResumesAHold) {
+    Viewer viewer;
+    viewer.Hold();
+    viewer.input.Dispatch(InputEvent::Pressed(100, 100, 0));
+    viewer.input.Dispatch(InputEvent::Released(100, 100, 60));
+    viewer.input.Dispatch(InputEvent::Moved(100, 200, 0, 0));
+    EXPECT_EQ(viewer.Steps(1), Steps{1}) << "a step by hand";
+    viewer.input.Dispatch(InputEvent::Pressed(100, 200, 5000));
+    viewer.input.Dispatch(InputEvent::Released(100, 200, 5060));
+    EXPECT_EQ(viewer.Steps(2), (Steps{0, 0}));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
-#include "input/picture1_handlers.h"
 
 namespace {
 
@@ -132,11 +131,9 @@ void WebPlatform::Open() {
 }
 
 void WebPlatform::Run() {
-    for (;;) {
-        WaitUntilPageActive();
-        ProcessPendingEvents();
-        window_.Activate(*this);
-    }
+    WaitUntilPageActive();
+    ProcessPendingEvents();
+    window_.Play(*this);
 }
 
 void WebPlatform::ShowPicture(const Picture& picture) {
@@ -157,7 +154,7 @@ void WebPlatform::ProcessPendingEvents() {
         const InputEvent event = queue_[queueHead_];
         queueHead_ = (queueHead_ + 1) % kQueueSize;
         --queued_;
-        Dispatch(event);
+        input_.Dispatch(event);
     }
 }
 
@@ -180,21 +177,11 @@ void WebPlatform::Yield() {
 void WebPlatform::Enqueue(const InputEvent& event) {
     if (queued_ == kQueueSize) {
         InputEvent& newest = queue_[(queueHead_ + queued_ - 1) % kQueueSize];
-        if (event.kind == InputEvent::Kind::Move && newest.kind == InputEvent::Kind::Move) newest = event;
+        if (event.kind == InputEvent::Kind::PointerMove && newest.kind == InputEvent::Kind::PointerMove) newest = event;
         return;
     }
     queue_[(queueHead_ + queued_) % kQueueSize] = event;
     ++queued_;
-}
-
-void WebPlatform::Dispatch(const InputEvent& event) {
-    PlaybackState& state = window_.playback;
-    switch (event.kind) {
-        case InputEvent::Kind::Key: Picture1_KeyPress(state, *this, event.key); break;
-        case InputEvent::Kind::Move: Picture1_MouseMove(state, event.button, event.shift, event.x, event.y); break;
-        case InputEvent::Kind::Click: Picture1_Click(state); break;
-        case InputEvent::Kind::DoubleClick: Picture1_DblClick(*this); break;
-    }
 }
 
 int WebPlatform::OnKeyDown(int /*eventType*/, const EmscriptenKeyboardEvent* event, void* self) {
@@ -202,7 +189,7 @@ int WebPlatform::OnKeyDown(int /*eventType*/, const EmscriptenKeyboardEvent* eve
     if (event->metaKey != 0 || (event->ctrlKey != 0 && event->altKey == 0)) return EM_FALSE;
     const std::int16_t code = KeyCodeOf(*event);
     if (code == 0) return EM_FALSE;  // Tab and the like keep their meaning in the page
-    static_cast<WebPlatform*>(self)->Enqueue({.kind = InputEvent::Kind::Key, .key = code});
+    static_cast<WebPlatform*>(self)->Enqueue(InputEvent::Typed(code));
     return EM_TRUE;  // no scrolling on space, no quick find on '/'
 }
 
@@ -213,29 +200,22 @@ int WebPlatform::OnMouse(int eventType, const EmscriptenMouseEvent* event, void*
     CanvasOrigin(&left, &top);
     const int x = static_cast<int>(event->clientX) - left;
     const int y = static_cast<int>(event->clientY) - top;
+    // The page's milliseconds, truncated to the wrapping count every platform gives.
+    const auto time = static_cast<EventTime>(static_cast<std::uint64_t>(event->timestamp));
     switch (eventType) {
         case EMSCRIPTEN_EVENT_MOUSEMOVE:
             if (OverPicture(x, y) || platform.buttonHeldFromPicture_)
-                platform.Enqueue({.kind = InputEvent::Kind::Move, .button = ButtonsOf(event->buttons),
-                                  .shift = ModifiersOf(*event), .x = PictureX(x), .y = PictureY(y)});
+                platform.Enqueue(InputEvent::Moved(x, y, ButtonsOf(event->buttons), ModifiersOf(*event)));
             break;
         case EMSCRIPTEN_EVENT_MOUSEDOWN:
             if (OverPicture(x, y)) platform.buttonHeldFromPicture_ = true;
-            if (event->button == kDomLeftButton) platform.OnLeftButton(true, x, y, event->timestamp);
+            if (event->button == kDomLeftButton) platform.Enqueue(InputEvent::Pressed(x, y, time));
             break;
         case EMSCRIPTEN_EVENT_MOUSEUP:
             if (event->buttons == 0) platform.buttonHeldFromPicture_ = false;
-            if (event->button == kDomLeftButton) platform.OnLeftButton(false, x, y, event->timestamp);
+            if (event->button == kDomLeftButton) platform.Enqueue(InputEvent::Released(x, y, time));
             break;
         default: break;
     }
     return EM_FALSE;  // a press still gives the canvas the focus
-}
-
-void WebPlatform::OnLeftButton(bool down, int x, int y, double time) {
-    if (!down) {
-        if (clicks_.Release(x, y)) Enqueue({.kind = InputEvent::Kind::Click});
-    } else if (clicks_.Press(x, y, time)) {
-        Enqueue({.kind = InputEvent::Kind::DoubleClick});
-    }
 }

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/left_button_clicks.h"
 #include "app/trenox_vk.h"
+#include "input/input_dispatcher.h"
 #include "playback/platform.h"
 
 struct EmscriptenKeyboardEvent;
@@ -14,7 +14,7 @@ struct EmscriptenMouseEvent;
 
 class WebPlatform final : public Platform {
 public:
-    explicit WebPlatform(Trenox_VK& window) : window_(window) {}
+    explicit WebPlatform(Trenox_VK& window) : window_(window), input_(window.playback, *this) {}
     WebPlatform(const WebPlatform&) = delete;
     WebPlatform& operator=(const WebPlatform&) = delete;
     ~WebPlatform() = default;
@@ -22,7 +22,7 @@ public:
     // Titles the page, sizes the canvas and starts listening to the keyboard and the mouse.
     void Open();
     // Waits, giving the browser its turn, until the page has loaded and the canvas has the keyboard
-    // focus; then activates the window, which runs the playback loop.
+    // focus; then runs the playback loop.
     [[noreturn]] void Run();
 
     void ShowPicture(const Picture& picture) override;
@@ -32,25 +32,14 @@ public:
     void Breathe() override;
 
 private:
-    // One input event, queued by a DOM callback until ProcessPendingEvents runs its handler.
-    struct InputEvent {
-        enum class Kind : std::uint8_t { Key, Move, Click, DoubleClick };
-        Kind kind = Kind::Key;
-        std::int16_t key = 0;  // Key: the typed character or key code
-        std::int16_t button = 0;  // Move: the button and modifier bits
-        std::int16_t shift = 0;
-        float x = 0;  // Move: the pointer in the picture area's scale
-        float y = 0;
-    };
-
     static int OnKeyDown(int eventType, const EmscriptenKeyboardEvent* event, void* self);
     static int OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self);
-    void OnLeftButton(bool down, int x, int y, double time);
+    // Queued by the DOM callbacks until ProcessPendingEvents hands them to the dispatcher.
     void Enqueue(const InputEvent& event);
-    void Dispatch(const InputEvent& event);
     void Yield();
 
     Trenox_VK& window_;
+    InputDispatcher input_;
     // The picture shown, as the canvas takes it: 8-bit red, green, blue and alpha.
     std::array<std::uint32_t, static_cast<std::size_t>(kClientWidth) * kClientHeight> rgba_{};
     double lastYield_ = 0;  // ms on the page's clock
@@ -62,6 +51,5 @@ private:
     std::size_t queueHead_ = 0;
     std::size_t queued_ = 0;
 
-    LeftButtonClicks<double> clicks_;      // the events' own time stamps, in milliseconds
     bool buttonHeldFromPicture_ = false;  // moves outside still count, as with a pointer grab
 };

@@ -10,7 +10,6 @@
 #include "app/win32/resource_ids.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
-#include "input/picture1_handlers.h"
 
 namespace {
 
@@ -41,7 +40,8 @@ std::int16_t ModifiersOf(WPARAM keys) {
 bool Win32Platform::Open(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;  // double-clicks arrive as WM_LBUTTONDBLCLK
+    // No CS_DBLCLKS: every press arrives as WM_LBUTTONDOWN, and double-clicks are recognised with the
+    // other platforms' rules.
     windowClass.lpfnWndProc = &Win32Platform::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(TRENOXVK_ICON));
@@ -78,11 +78,12 @@ void Win32Platform::Run() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (!active_) {
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) Quit();
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    Quit();
+    window_.Play(*this);
 }
 
 void Win32Platform::ShowPicture(const Picture& picture) {
@@ -126,13 +127,14 @@ LRESULT CALLBACK Win32Platform::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 }
 
 LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    PlaybackState& state = window_.playback;
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
     switch (message) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) break;
             // Default handling gives the window the keyboard focus before the loop takes over.
             DefWindowProcA(hwnd_, message, wParam, lParam);
-            window_.Activate(*this);
+            active_ = true;
             return 0;
         case WM_CLOSE:
         case WM_DESTROY: Quit();
@@ -146,27 +148,22 @@ LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd_, &paint);
             return 0;
         }
-        case WM_CHAR: Picture1_KeyPress(state, *this, static_cast<std::int16_t>(wParam)); return 0;
-        case WM_MOUSEMOVE:
-            Picture1_MouseMove(state, ButtonsOf(wParam), ModifiersOf(wParam), PictureX(GET_X_LPARAM(lParam)),
-                               PictureY(GET_Y_LPARAM(lParam)));
-            return 0;
+        case WM_CHAR: input_.Dispatch(InputEvent::Typed(static_cast<std::int16_t>(wParam))); return 0;
+        case WM_MOUSEMOVE: input_.Dispatch(InputEvent::Moved(x, y, ButtonsOf(wParam), ModifiersOf(wParam))); return 0;
         case WM_LBUTTONDOWN:
             // Capture keeps moves coming while the button is held outside the window.
             SetCapture(hwnd_);
-            pressedOverPicture_ = OverPicture(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            input_.Dispatch(InputEvent::Pressed(x, y, static_cast<EventTime>(GetMessageTime())));
             return 0;
-        case WM_LBUTTONUP: OnLeftButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-        case WM_LBUTTONDBLCLK: Picture1_DblClick(*this); return 0;
-        case WM_CAPTURECHANGED: pressedOverPicture_ = false; return 0;
+        case WM_LBUTTONUP:
+            input_.Dispatch(InputEvent::Released(x, y, static_cast<EventTime>(GetMessageTime())));
+            ReleaseCapture();
+            return 0;
+        case WM_CAPTURECHANGED:
+            // Capture taken away while the button is down: that press ends nowhere on the picture.
+            input_.Dispatch(InputEvent::Released(-1, -1, static_cast<EventTime>(GetMessageTime())));
+            return 0;
         default: break;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
-}
-
-void Win32Platform::OnLeftButtonUp(int x, int y) {
-    const bool click = pressedOverPicture_ && OverPicture(x, y);
-    pressedOverPicture_ = false;
-    ReleaseCapture();
-    if (click) Picture1_Click(window_.playback);
 }

@@ -11,19 +11,22 @@
 #include <cstdint>
 #include <tuple>
 
-#include "playback/platform.h"
 #include "app/trenox_vk.h"
+#include "input/input_dispatcher.h"
+#include "playback/platform.h"
 
 class Win32Platform final : public Platform {
 public:
-    explicit Win32Platform(Trenox_VK& window) : window_(window) {}
+    // Double-clicks follow the user's own setting, as in every other Windows program.
+    explicit Win32Platform(Trenox_VK& window)
+        : window_(window), input_(window.playback, *this, static_cast<EventTime>(GetDoubleClickTime())) {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
     ~Win32Platform() = default;
 
     // Creates the hidden, centred window; returns false if Windows refuses it.
     bool Open(HINSTANCE instance);
-    // Shows the window and processes its messages; the first activation starts the playback loop.
+    // Shows the window, processes its messages until it first becomes active, then runs the playback loop.
     [[noreturn]] void Run();
 
     void ShowPicture(const Picture& picture) override;
@@ -33,7 +36,6 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnLeftButtonUp(int x, int y);
     void Draw(HDC dc) const;
 
     // An 8-bit DIB header with its colour table, as SetDIBitsToDevice takes it.
@@ -46,10 +48,11 @@ private:
     static inline Win32Platform* opened_ = nullptr;  // the program's one window, for WindowProc
 
     Trenox_VK& window_;
+    InputDispatcher input_;
     HWND hwnd_ = nullptr;
     bool showing_ = false;  // Picture1 shows nothing until frame 1
+    bool active_ = false;   // the window has been activated
     PaletteDib dib_{};
     // The picture shown, decoded; 800 bytes a row keeps the rows DWORD-aligned, as a DIB wants.
     std::array<std::uint8_t, static_cast<std::size_t>(kFrameWidth) * kFrameHeight> dibPixels_{};
-    bool pressedOverPicture_ = false;  // a click needs the left button pressed and released over it
 };

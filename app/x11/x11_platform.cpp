@@ -22,7 +22,6 @@
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 #include "app/x11/window_icon.h"
-#include "input/picture1_handlers.h"
 
 namespace {
 
@@ -313,11 +312,12 @@ void X11Platform::Show() {
 
 void X11Platform::Run() {
     Show();
-    for (;;) {
+    while (!active_) {
         XEvent event;
         XNextEvent(display_, &event);
         Dispatch(event);
     }
+    window_.Play(*this);
 }
 
 void X11Platform::ShowPicture(const Picture& picture) {
@@ -406,23 +406,28 @@ void X11Platform::TakeFocus(unsigned long time) {
 void X11Platform::Dispatch(XEvent& event) {
     switch (event.type) {
         case KeyPress: OnKey(event); break;
-        case MotionNotify: OnMove(event.xmotion.x, event.xmotion.y, event.xmotion.state); break;
-        // A window that appears under the pointer, or that the pointer enters, gets a move there.
-        case EnterNotify: OnMove(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state); break;
-        case ButtonPress:
-        case ButtonRelease:
-            if (event.xbutton.button != Button1) break;
-            if (event.type == ButtonRelease) {
-                if (clicks_.Release(event.xbutton.x, event.xbutton.y)) Picture1_Click(window_.playback);
-            } else if (clicks_.Press(event.xbutton.x, event.xbutton.y, static_cast<std::uint32_t>(event.xbutton.time))) {
-                Picture1_DblClick(*this);
-            }
+        case MotionNotify:
+            input_.Dispatch(InputEvent::Moved(event.xmotion.x, event.xmotion.y, ButtonsOf(event.xmotion.state),
+                                              ModifiersOf(event.xmotion.state)));
             break;
+        // A window that appears under the pointer, or that the pointer enters, gets a move there.
+        case EnterNotify:
+            input_.Dispatch(InputEvent::Moved(event.xcrossing.x, event.xcrossing.y, ButtonsOf(event.xcrossing.state),
+                                              ModifiersOf(event.xcrossing.state)));
+            break;
+        case ButtonPress:
+        case ButtonRelease: {
+            if (event.xbutton.button != Button1) break;
+            // The server's milliseconds, which wrap at 32 bits.
+            const auto time = static_cast<EventTime>(event.xbutton.time);
+            input_.Dispatch(event.type == ButtonPress ? InputEvent::Pressed(event.xbutton.x, event.xbutton.y, time)
+                                                      : InputEvent::Released(event.xbutton.x, event.xbutton.y, time));
+            break;
+        }
         case FocusIn:
             // Not a window manager's passing grab, nor focus that follows the pointer.
             if (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed) {
-                if (event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer)
-                    window_.Activate(*this);
+                if (event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer) active_ = true;
             }
             break;
         case Expose:
@@ -463,7 +468,7 @@ void X11Platform::OnKey(XEvent& event) {
     KeySym key = NoSymbol;
     const int count = XLookupString(&event.xkey, text.data(), static_cast<int>(text.size()), &key, nullptr);
     if (const std::int16_t code = KeyCodeOf(key); code != 0) {
-        Picture1_KeyPress(window_.playback, *this, code);
+        input_.Dispatch(InputEvent::Typed(code));
         return;
     }
     // Typed characters in whatever layout the keyboard has; the command characters are all plain ASCII.
@@ -471,15 +476,6 @@ void X11Platform::OnKey(XEvent& event) {
     constexpr unsigned char kDelete = 0x7F;
     for (int i = 0; i < count; ++i) {
         const auto c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
-        if (c >= kFirstPrintable && c < kDelete)
-            Picture1_KeyPress(window_.playback, *this, static_cast<std::int16_t>(c));
+        if (c >= kFirstPrintable && c < kDelete) input_.Dispatch(InputEvent::Typed(static_cast<std::int16_t>(c)));
     }
-}
-
-void X11Platform::OnMove(int x, int y, unsigned int state) {
-    if (haveMove_ && x == lastMoveX_ && y == lastMoveY_) return;
-    haveMove_ = true;
-    lastMoveX_ = x;
-    lastMoveY_ = y;
-    Picture1_MouseMove(window_.playback, ButtonsOf(state), ModifiersOf(state), PictureX(x), PictureY(y));
 }

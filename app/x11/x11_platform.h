@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "app/left_button_clicks.h"
 #include "app/trenox_vk.h"
+#include "input/input_dispatcher.h"
 #include "playback/platform.h"
 
 // Xlib's types; its headers stay out of here, whose macros (None, Status) would clash with the core's names.
@@ -18,7 +18,7 @@ void EndOnSignals();
 
 class X11Platform final : public Platform {
 public:
-    explicit X11Platform(Trenox_VK& window) : window_(window) {}
+    explicit X11Platform(Trenox_VK& window) : window_(window), input_(window.playback, *this) {}
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
     ~X11Platform();
@@ -27,7 +27,7 @@ public:
     bool Open();
     // Maps the window; it is centred and takes the keyboard focus as its events arrive.
     void Show();
-    // Shows the window and processes its events; the first activation starts the playback loop.
+    // Shows the window, processes its events until it first becomes active, then runs the playback loop.
     [[noreturn]] void Run();
 
     void ShowPicture(const Picture& picture) override;
@@ -46,9 +46,9 @@ private:
     void TakeFocus(XId time);
     void Dispatch(_XEvent& event);
     void OnKey(_XEvent& event);
-    void OnMove(int x, int y, unsigned int state);
 
     Trenox_VK& window_;
+    InputDispatcher input_;
     _XDisplay* display_ = nullptr;
     XId xWindow_ = 0;
     _XGC* gc_ = nullptr;
@@ -59,10 +59,5 @@ private:
     bool managed_ = false;      // a window manager ran when the window was shown
     bool focusTaken_ = false;
     bool centred_ = false;
-
-    LeftButtonClicks<std::uint32_t> clicks_;  // the server's milliseconds, which wrap at 32 bits
-    // A move to where the pointer already was reports nothing new (entering, then moving there).
-    bool haveMove_ = false;
-    int lastMoveX_ = 0;
-    int lastMoveY_ = 0;
+    bool active_ = false;       // the window has had the keyboard focus
 };
