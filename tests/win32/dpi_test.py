@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """TrenoxVK.exe under Wine at one display scale (Wine's LogPixels): the client area is the picture
-enlarged by the largest whole factor the DPI allows, every picture pixel a block of one colour.
+enlarged by the largest whole factor the DPI allows, every picture pixel a block of one colour,
+and the pointer acts on picture pixels: a double-click near the picture's bottom-right corner,
+outside 799 x 598 window pixels once enlarged, still ends the program.
 
 Usage: dpi_test.py WINE TrenoxVK.exe FRAMES_DIR DPI
 Runs in the Wine prefix of WINEPREFIX, whose windows are unmanaged (Wine draws the frame), on a
@@ -74,6 +76,12 @@ def locate(shot, frames):
     return None
 
 
+def window_corner(environment, window):
+    info = subprocess.run(["xwininfo", "-id", window], env=environment, capture_output=True, text=True).stdout
+    values = dict(line.strip().split(":", 1) for line in info.splitlines() if ":" in line)
+    return int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"])
+
+
 def main():
     wine, exe, frames_dir, dpi = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
     factor = max(1, dpi // STANDARD_DPI)
@@ -106,6 +114,21 @@ def main():
                      f"{shot.height} window leaves borders {x}, {right} and {bottom}: the client area is not it")
         print(f"{dpi} DPI: client area {width}x{height}, frame {number} with every picture pixel a "
               f"{factor}x{factor} block of one colour ({shot.width}x{shot.height} window, borders {x} px)")
+
+        # Picture pixel (780, 580) is over the picture; at factor 2 its window pixel is far outside 799 x 598.
+        left, top = window_corner(environment, window)
+        pointer_x, pointer_y = left + x + 780 * factor, top + y + 580 * factor
+        subprocess.run(["xdotool", "mousemove", str(pointer_x), str(pointer_y)], env=environment, check=True)
+        time.sleep(0.5)
+        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "120", "1"], env=environment, check=True)
+        try:
+            status = program.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            sys.exit(f"FAILED at {dpi} DPI: a double-click at picture pixel (780,580) did not end the program")
+        if status != 0:
+            sys.exit(f"FAILED at {dpi} DPI: ended with status {status} after the double-click")
+        print(f"{dpi} DPI: a double-click at picture pixel (780,580), window pixel ({780 * factor},"
+              f"{580 * factor}), ended the program with status 0")
     finally:
         program.kill()
         program.wait()

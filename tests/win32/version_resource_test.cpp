@@ -98,14 +98,16 @@ void CheckResourceLanguageAndIcon(const char* exe) {
     Check(icon != nullptr, "the application icon loads at 32 x 32");
     if (icon != nullptr) DestroyIcon(static_cast<HICON>(icon));
 
-    // The manifest Windows reads when it starts the program: as the invoking user, Windows 7 to 11.
+    // The manifest Windows reads when it starts the program: as the invoking user, Windows 7 to 11,
+    // scaled for each monitor's DPI by the program itself.
     HRSRC manifest = FindResourceA(module, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
     HGLOBAL loaded = manifest != nullptr ? LoadResource(module, manifest) : nullptr;
     Check(loaded != nullptr, "the program carries its application manifest");
     if (loaded != nullptr) {
         const std::string_view text(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, manifest));
         for (const char* part : {"level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" /* Windows 10 */,
-                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" /* Windows 7 */})
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" /* Windows 7 */, ">true/pm</dpiAware>",
+                                 ">PerMonitorV2, PerMonitor</dpiAwareness>"})
             Check(text.find(part) != std::string_view::npos, std::string("the manifest declares ") + part);
     }
     FreeLibrary(module);
