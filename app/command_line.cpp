@@ -96,7 +96,7 @@ int UsageError(std::FILE* err, const char* problem, std::string_view argument) {
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const argv[], std::FILE* out, std::FILE* err) {
+CommandLine ParseCommandLine(int argc, const char* const argv[], OutputStreams streams) {
     CommandLine result;
     for (int i = 1; i < argc && !result.exitStatus; ++i) {
         const std::string_view argument = argv[i];
@@ -105,16 +105,18 @@ CommandLine ParseCommandLine(int argc, const char* const argv[], std::FILE* out,
         for (const Option& option : kOptions)
             if (name == option.name || (!option.shortName.empty() && argument == option.shortName)) match = &option;
         if (match == nullptr) {
-            result.exitStatus = UsageError(err, argument.starts_with('-') ? "unknown option" : "unexpected argument",
-                                           argument);
+            const char* problem = argument.starts_with('-') ? "unknown option" : "unexpected argument";
+            result.exitStatus = UsageError(streams.err, problem, argument);
             break;
         }
         const bool hasValue = name.size() < argument.size();
         if (hasValue == match->value.empty()) {
-            result.exitStatus = UsageError(err, hasValue ? "option takes no value" : "option needs a value", argument);
+            const char* problem = hasValue ? "option takes no value" : "option needs a value";
+            result.exitStatus = UsageError(streams.err, problem, argument);
             break;
         }
-        result.exitStatus = match->apply(hasValue ? argument.substr(name.size() + 1) : std::string_view{}, result.run, out);
+        const std::string_view value = hasValue ? argument.substr(name.size() + 1) : std::string_view{};
+        result.exitStatus = match->apply(value, result.run, streams.out);
     }
     return result;
 }

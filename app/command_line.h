@@ -13,6 +13,11 @@ struct CommandLine {
     RunOptions run;
 };
 
-// Reads the arguments after the program name; prints help and version on `out`, errors and the
-// usage that follows them on `err`.
-CommandLine ParseCommandLine(int argc, const char* const argv[], std::FILE* out, std::FILE* err);
+// Where the answers go: help and version to `out`, errors and the usage after them to `err`.
+struct OutputStreams {
+    std::FILE* out;
+    std::FILE* err;
+};
+
+// Reads the arguments after the program name.
+CommandLine ParseCommandLine(int argc, const char* const argv[], OutputStreams streams);

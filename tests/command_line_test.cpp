@@ -30,7 +30,7 @@ Parsed Parse(const std::vector<const char*>& arguments) {
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    Parsed parsed{ParseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err), {}, {}};
+    Parsed parsed{ParseCommandLine(static_cast<int>(argv.size()), argv.data(), {.out = out, .err = err}), {}, {}};
     parsed.out = Contents(out);
     parsed.err = Contents(err);
     return parsed;
@@ -104,7 +104,7 @@ TEST(CommandLineTest, OutputThatCannotBeWrittenFails) {
     std::FILE* full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
     const char* argv[] = {"TrenoxVK", "--help"};
-    EXPECT_EQ(ParseCommandLine(2, argv, full, stderr).exitStatus, EXIT_FAILURE);
+    EXPECT_EQ(ParseCommandLine(2, argv, {.out = full, .err = stderr}).exitStatus, EXIT_FAILURE);
     std::fclose(full);
 }
 

@@ -5,7 +5,7 @@
 #include "app/x11/x11_platform.h"
 
 int main(int argc, char* argv[]) {
-    if (const CommandLine command = ParseCommandLine(argc, argv, stdout, stderr); command.exitStatus)
+    if (const CommandLine command = ParseCommandLine(argc, argv, {.out = stdout, .err = stderr}); command.exitStatus)
         return *command.exitStatus;
     EndOnSignals();
     // Static: the window lives for the whole run, and the loop never returns to free it.
