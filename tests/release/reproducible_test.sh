@@ -9,6 +9,9 @@ cd "$(dirname "$0")/../.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+[ -z "$(git status --porcelain --untracked-files=no)" ] ||
+  echo "note: the work tree has uncommitted changes, which the clone (the last commit) lacks" >&2
+
 started=$SECONDS
 (umask 022 && export TZ=UTC LC_ALL=C &&
   scripts/release.sh assemble build build-win build-web "$work/assembled") >"$work/assemble.log" 2>&1 ||
