@@ -1,4 +1,4 @@
-// Browser platform layer: the main window as a page with a canvas, its DOM events as Picture1 handler calls.
+// Browser platform layer: the main window as a page with a canvas, its DOM events as neutral input events.
 #pragma once
 
 #include <array>
@@ -10,7 +10,6 @@
 #include "playback/platform.h"
 
 struct EmscriptenKeyboardEvent;
-struct EmscriptenMouseEvent;
 
 class WebPlatform final : public Platform {
 public:
@@ -31,9 +30,14 @@ public:
     [[noreturn]] void Quit() override;
     void Breathe() override;
 
+    using PointerHandler = void (*)(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl,
+                                    bool alt, double time);
+
 private:
     static int OnKeyDown(int eventType, const EmscriptenKeyboardEvent* event, void* self);
-    static int OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self);
+    // Called by the page for each event of the primary pointer, at a pixel of the canvas.
+    static void OnPointer(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl, bool alt,
+                          double time);
     // Queued by the DOM callbacks until ProcessPendingEvents hands them to the dispatcher.
     void Enqueue(const InputEvent& event);
     void Yield();
