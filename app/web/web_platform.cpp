@@ -32,7 +32,8 @@ constexpr int kDomMiddleBit = 4;
 
 // The page's side of the layer. These bodies are C strings to the compiler: no backslashes.
 // clang-format off
-EM_JS(void, OpenPage, (const char* caption, int width, int height, WebPlatform* self, WebPlatform::PointerHandler onPointer), {
+EM_JS(void, OpenPage, (const char* caption, int width, int height, WebPlatform* self,
+                          WebPlatform::PointerHandler onPointer, WebPlatform::TapHandler onTap), {
     const title = UTF8ToString(caption);
     document.title = title;
     document.getElementById('caption').textContent = title;
@@ -44,20 +45,33 @@ EM_JS(void, OpenPage, (const char* caption, int width, int height, WebPlatform* 
     canvas.style.height = height + 'px';
     document.getElementById('caption').style.width = width + 'px';
     canvas.addEventListener('contextmenu', (event) => event.preventDefault());
-    // Pointer events: the mouse, a pen and a finger alike, on the document, so that a release and,
-    // while a button is held, moves outside the canvas count too. A second finger is not a pointer.
-    // Positions in canvas pixels, whatever the scale the page shows the canvas at.
+    // Pointer events for the mouse, a pen and a finger, on the document, so that a release and,
+    // while a button is held, moves outside the canvas count too; positions in canvas pixels,
+    // whatever the scale the page shows the canvas at. A second finger is not a pointer.
     const listening = new AbortController();
+    const options = {signal: listening.signal};
+    const pixel = (event) => {
+        const box = canvas.getBoundingClientRect();
+        return [Math.floor((event.clientX - box.left) * width / box.width),
+                Math.floor((event.clientY - box.top) * height / box.height)];
+    };
+    // A finger only moves the pointer, as a mouse without a button held; the browser's tap is its click.
+    let fingerDown = false;
     const report = (event) => {
         if (!event.isPrimary) return;
-        const box = canvas.getBoundingClientRect();
-        getWasmTableEntry(onPointer)(self, Math.floor((event.clientX - box.left) * width / box.width),
-                                     Math.floor((event.clientY - box.top) * height / box.height),
-                                     event.button, event.buttons, event.shiftKey, event.ctrlKey, event.altKey,
-                                     event.timeStamp);
+        const finger = event.pointerType === 'touch';
+        if (event.type === 'pointerdown') fingerDown = finger;
+        if (finger && event.type !== 'pointermove') return;
+        const [x, y] = pixel(event);
+        getWasmTableEntry(onPointer)(self, x, y, finger ? -1 : event.button, finger ? 0 : event.buttons,
+                                     event.shiftKey, event.ctrlKey, event.altKey, event.timeStamp);
     };
-    for (const type of ['pointermove', 'pointerdown', 'pointerup'])
-        document.addEventListener(type, report, {signal: listening.signal});
+    for (const type of ['pointermove', 'pointerdown', 'pointerup']) document.addEventListener(type, report, options);
+    document.addEventListener('click', (event) => {
+        if (!fingerDown) return;
+        const [x, y] = pixel(event);
+        getWasmTableEntry(onTap)(self, x, y, event.timeStamp);
+    }, options);
     // A message to ourselves is the quickest way to give the browser its turn and get ours back.
     const channel = new MessageChannel();
     channel.port1.onmessage = () => Module.trenoxResume();
@@ -125,6 +139,9 @@ std::int16_t ButtonsOf(int buttons) {
                                      ((buttons & kDomMiddleBit) != 0 ? kMiddleButton : 0));
 }
 
+// The page's milliseconds, truncated to the wrapping count every platform gives.
+EventTime PageTime(double ms) { return static_cast<EventTime>(static_cast<std::uint64_t>(ms)); }
+
 int DomBitOf(int button) {
     if (button == kDomLeftButton) return kDomLeftBit;
     return button == kDomMiddleButton ? kDomMiddleBit : kDomRightBit;
@@ -133,7 +150,7 @@ int DomBitOf(int button) {
 }  // namespace
 
 void WebPlatform::Open() {
-    OpenPage(kCaption.data(), kClientWidth, kClientHeight, this, &WebPlatform::OnPointer);
+    OpenPage(kCaption.data(), kClientWidth, kClientHeight, this, &WebPlatform::OnPointer, &WebPlatform::OnTap);
     emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, &WebPlatform::OnKeyDown);
 }
 
@@ -213,7 +230,12 @@ void WebPlatform::OnPointer(WebPlatform* self, int x, int y, int button, int but
     const bool pressed = (buttons & DomBitOf(button)) != 0;
     if (pressed && OverPicture(x, y)) self->buttonHeldFromPicture_ = true;
     if (buttons == 0) self->buttonHeldFromPicture_ = false;
-    // The page's milliseconds, truncated to the wrapping count every platform gives.
-    const auto at = static_cast<EventTime>(static_cast<std::uint64_t>(time));
+    const EventTime at = PageTime(time);
     if (button == kDomLeftButton) self->Enqueue(pressed ? InputEvent::Pressed(x, y, at) : InputEvent::Released(x, y, at));
+}
+
+void WebPlatform::OnTap(WebPlatform* self, int x, int y, double time) {
+    const EventTime at = PageTime(time);
+    self->Enqueue(InputEvent::Pressed(x, y, at));
+    self->Enqueue(InputEvent::Released(x, y, at));
 }

@@ -32,12 +32,15 @@ public:
 
     using PointerHandler = void (*)(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl,
                                     bool alt, double time);
+    using TapHandler = void (*)(WebPlatform* self, int x, int y, double time);
 
 private:
     static int OnKeyDown(int eventType, const EmscriptenKeyboardEvent* event, void* self);
     // Called by the page for each event of the primary pointer, at a pixel of the canvas.
     static void OnPointer(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl, bool alt,
                           double time);
+    // A finger's tap, as the browser recognises it: a press and a release of the left button there.
+    static void OnTap(WebPlatform* self, int x, int y, double time);
     // Queued by the DOM callbacks until ProcessPendingEvents hands them to the dispatcher.
     void Enqueue(const InputEvent& event);
     void Yield();
