@@ -170,6 +170,7 @@ void WebPlatform::ShowPicture(const Picture& picture) {
     ColourSink sink{rgba_.data(), kClientWidth, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     PutPixels(rgba_.data(), kClientWidth, kClientHeight);
+    pictureWaiting_ = true;
 }
 
 void WebPlatform::ProcessPendingEvents() {
@@ -183,7 +184,8 @@ void WebPlatform::ProcessPendingEvents() {
 }
 
 void WebPlatform::Breathe() {
-    if (emscripten_get_now() - lastYield_ >= kLongestTurnMs) Yield();
+    // A picture reaches the screen only in the browser's turn: the first breath after it gives one.
+    if (pictureWaiting_ || emscripten_get_now() - lastYield_ >= kLongestTurnMs) Yield();
 }
 
 void WebPlatform::Quit() {
@@ -196,6 +198,7 @@ void WebPlatform::Quit() {
 void WebPlatform::Yield() {
     YieldToBrowser();
     lastYield_ = emscripten_get_now();
+    pictureWaiting_ = false;
 }
 
 void WebPlatform::Enqueue(const InputEvent& event) {

@@ -50,6 +50,7 @@ private:
     // The picture shown, as the canvas takes it: 8-bit red, green, blue and alpha.
     std::array<std::uint32_t, static_cast<std::size_t>(kClientWidth) * kClientHeight> rgba_{};
     double lastYield_ = 0;  // ms on the page's clock
+    bool pictureWaiting_ = false;  // shown on the canvas, not yet given a turn to reach the screen
 
     // A fixed ring, so that queuing allocates nothing. When full, a move replaces a move that is
     // the newest queued event; any other event is dropped.

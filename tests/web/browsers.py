@@ -31,6 +31,7 @@ class Chromium:
             options.add_argument(argument)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         self.driver = webdriver.Chrome(options=options, service=Service(executable_path="/usr/bin/chromedriver"))
+        self.version = self.driver.capabilities.get("browserVersion", "")
 
     def quit(self):
         self.driver.quit()
@@ -134,7 +135,7 @@ class Firefox:
         self.drain.start()
         # No Origin header: the remote agent refuses connections from web pages.
         self.socket = websocket.create_connection(address + "/session", timeout=60, suppress_origin=True)
-        self.command("session.new", {"capabilities": {}})
+        self.version = self.command("session.new", {"capabilities": {}})["capabilities"].get("browserVersion", "")
         self.context = self.command("browsingContext.getTree", {})["contexts"][0]["context"]
         self.command("session.subscribe", {"events": ["log.entryAdded"]})
         self.command("browsingContext.setViewport",
