@@ -8,6 +8,8 @@ testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick open
   gifsicle)
 # TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
+# ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
+testing+=(firefox-esr python3-websocket)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;
