@@ -1,5 +1,6 @@
 # The browsers the page is tried in, behind one small interface: Chromium through selenium and
 # chromedriver, Firefox over WebDriver BiDi, which it serves itself (Debian has no geckodriver).
+import atexit
 import json
 import os
 import shutil
@@ -98,13 +99,12 @@ class BidiError(RuntimeError):
     pass
 
 
-class Firefox:
-    """Headless Firefox ESR in a fresh profile, driven over its own WebDriver BiDi socket."""
+class FirefoxProcess:
+    """Headless Firefox ESR in a fresh profile, and the WebDriver BiDi session it serves itself."""
 
-    name = "firefox"
     _ANNOUNCEMENT = "WebDriver BiDi listening on "
 
-    def __init__(self, size=WINDOW_SIZE):
+    def __init__(self):
         self.profile = tempfile.mkdtemp(prefix="trenox-firefox-")
         with open(os.path.join(self.profile, "user.js"), "w") as prefs:
             prefs.write(FIREFOX_PREFERENCES)
@@ -117,12 +117,12 @@ class Firefox:
         self.next_id = 0
         self.log = []
         try:
-            self._connect(size)
+            self._connect()
         except BaseException:
             self.quit()
             raise
 
-    def _connect(self, size):
+    def _connect(self):
         address = None
         for line in self.process.stderr:
             if line.startswith(self._ANNOUNCEMENT):
@@ -136,10 +136,7 @@ class Firefox:
         # No Origin header: the remote agent refuses connections from web pages.
         self.socket = websocket.create_connection(address + "/session", timeout=60, suppress_origin=True)
         self.version = self.command("session.new", {"capabilities": {}})["capabilities"].get("browserVersion", "")
-        self.context = self.command("browsingContext.getTree", {})["contexts"][0]["context"]
         self.command("session.subscribe", {"events": ["log.entryAdded"]})
-        self.command("browsingContext.setViewport",
-                     {"context": self.context, "viewport": {"width": size[0], "height": size[1]}})
 
     def command(self, method, params):
         self.next_id += 1
@@ -171,8 +168,40 @@ class Firefox:
         self.process.stderr.close()
         shutil.rmtree(self.profile, ignore_errors=True)
 
+
+_shared_firefox = None
+
+
+def _firefox_process():
+    """One Firefox for all the tabs a run opens: starting it costs seconds, a tab a fraction of one."""
+    global _shared_firefox
+    if _shared_firefox is None:
+        _shared_firefox = FirefoxProcess()
+        atexit.register(_shared_firefox.quit)
+    return _shared_firefox
+
+
+class Firefox:
+    """A tab of its own in the shared headless Firefox."""
+
+    name = "firefox"
+
+    def __init__(self, size=WINDOW_SIZE):
+        self.firefox = _firefox_process()
+        self.version = self.firefox.version
+        self.context = self.command("browsingContext.create", {"type": "tab"})["context"]
+        self.command("browsingContext.setViewport",
+                     {"context": self.context, "viewport": {"width": size[0], "height": size[1]}})
+
+    def command(self, method, params):
+        return self.firefox.command(method, params)
+
+    def quit(self):
+        self.command("browsingContext.close", {"context": self.context})
+
     def add_preload_script(self, source):
-        self.command("script.addPreloadScript", {"functionDeclaration": "() => {" + source + "}"})
+        self.command("script.addPreloadScript",
+                     {"functionDeclaration": "() => {" + source + "}", "contexts": [self.context]})
 
     def open(self, url):
         self.command("browsingContext.navigate", {"context": self.context, "url": url, "wait": "complete"})
@@ -215,7 +244,8 @@ class Firefox:
 
     def errors(self):
         self.script("return 0;")  # collects the entries that came since the last command
-        return [entry.get("text") for entry in self.log if entry.get("level") == "error"]
+        return [entry.get("text") for entry in self.firefox.log
+                if entry.get("level") == "error" and entry.get("source", {}).get("context") == self.context]
 
 
 def _to_remote(value):
