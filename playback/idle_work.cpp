@@ -18,6 +18,20 @@ volatile std::uint64_t chainEnd = 0;  // keeps the chain's result observable
 
 constexpr std::uint32_t kStepsPerPiece = 1024;
 
+// A clock that stands still for this many readings is given up on.
+constexpr int kMostTickReads = 1 << 24;
+// A trial is lengthened at most to this: some seconds of work.
+constexpr std::uint64_t kMostStepsPerTrial = std::uint64_t{1} << 32;
+
+// Runs `steps` idle steps in pieces about the size of an idle iteration, as the pacing delay does;
+// how long they took.
+std::chrono::nanoseconds Trial(ClockReading now, std::uint64_t steps) {
+    const std::chrono::nanoseconds start = now();
+    for (std::uint64_t done = 0; done < steps; done += kStepsPerPiece)
+        RunIdleSteps(static_cast<std::uint32_t>(std::min<std::uint64_t>(kStepsPerPiece, steps - done)));
+    return now() - start;
+}
+
 }  // namespace
 
 void RunIdleSteps(std::uint32_t steps) {
@@ -28,17 +42,40 @@ void RunIdleSteps(std::uint32_t steps) {
 
 std::chrono::nanoseconds SteadyClockNow() { return std::chrono::steady_clock::now().time_since_epoch(); }
 
-std::uint32_t CalibrateIdleSteps(ClockReading now, const IdleCalibration& calibration) {
-    auto fastest = std::chrono::nanoseconds::max();
-    for (int trial = 0; trial < calibration.trials; ++trial) {
-        const std::chrono::nanoseconds start = now();
-        // In pieces about the size of an idle iteration, so the trial costs what the pacing delay does.
-        for (std::uint32_t done = 0; done < calibration.stepsPerTrial; done += kStepsPerPiece)
-            RunIdleSteps(std::min(kStepsPerPiece, calibration.stepsPerTrial - done));
-        fastest = std::min(fastest, now() - start);
+std::chrono::nanoseconds ClockTick(ClockReading now) {
+    auto tick = std::chrono::nanoseconds::max();
+    std::chrono::nanoseconds last = now();
+    for (int changes = 0, reads = 0; changes < kClockTicksObserved && reads < kMostTickReads; ++reads) {
+        const std::chrono::nanoseconds reading = now();
+        if (reading == last) continue;
+        tick = std::min(tick, reading - last);
+        last = reading;
+        ++changes;
+    }
+    return tick == std::chrono::nanoseconds::max() ? std::chrono::nanoseconds{0} : tick;
+}
+
+std::uint32_t CalibrateIdleSteps(ClockReading now, const IdleCalibration& calibration, Platform* platform) {
+    const std::chrono::nanoseconds tick = ClockTick(now);
+    const std::chrono::nanoseconds shortestTrial = tick * calibration.ticksPerTrial;
+    std::uint64_t steps = calibration.stepsPerTrial;
+    std::chrono::nanoseconds fastest = Trial(now, steps);
+    // Too short for this clock to read: lengthened until it is not; only trials that long count.
+    while (fastest < shortestTrial && steps < kMostStepsPerTrial) {
+        const double seen = static_cast<double>(std::max({fastest, tick, std::chrono::nanoseconds{1}}).count());
+        const double factor = std::max(2.0, static_cast<double>(shortestTrial.count()) / seen);
+        steps = static_cast<std::uint64_t>(std::min(std::ceil(static_cast<double>(steps) * factor),
+                                                    static_cast<double>(kMostStepsPerTrial)));
+        if (platform != nullptr) platform->Breathe();
+        fastest = Trial(now, steps);
+    }
+    for (int trial = 1; trial < calibration.trials; ++trial) {
+        if (platform != nullptr) platform->Breathe();
+        fastest = std::min(fastest, Trial(now, steps));
     }
     const double trialNs = std::max<double>(1.0, static_cast<double>(fastest.count()));
-    const double steps = std::round(static_cast<double>(kIdleIterationTime.count()) *
-                                    calibration.stepsPerTrial / trialNs);
-    return static_cast<std::uint32_t>(std::clamp(steps, 1.0, double{std::numeric_limits<std::uint32_t>::max()}));
+    const double stepsPerIteration =
+        std::round(static_cast<double>(kIdleIterationTime.count()) * static_cast<double>(steps) / trialNs);
+    return static_cast<std::uint32_t>(
+        std::clamp(stepsPerIteration, 1.0, double{std::numeric_limits<std::uint32_t>::max()}));
 }

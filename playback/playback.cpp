@@ -14,7 +14,7 @@ void RunStartSequence(Playback& playback) {
     playback.frameTable[0] = &playback.holders[0];
     playback.platform.ShowPicture(*playback.frameTable[0]);
     // Measured with frame 1 already on screen, so the measurement does not delay it.
-    if (playback.clock != nullptr) playback.idleSteps = CalibrateIdleSteps(playback.clock);
+    if (playback.clock != nullptr) playback.idleSteps = CalibrateIdleSteps(playback.clock, {}, &playback.platform);
     for (std::size_t slot = 1; slot < kFrameCount; ++slot) {
         playback.frameTable[slot] = &playback.holders[slot];
         playback.platform.ProcessPendingEvents();

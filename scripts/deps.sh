@@ -10,6 +10,8 @@ testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick open
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
 # The release (it builds the Windows program and the page too): its zip, and the check that two builds match.
 testing+=(zip unzip diffoscope)
+# ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
+testing+=(firefox-esr python3-websocket)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;

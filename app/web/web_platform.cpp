@@ -1,4 +1,4 @@
-// Browser platform layer: owns the page's canvas and turns DOM events into Picture1 handler calls.
+// Browser platform layer: owns the page's canvas and turns DOM events into neutral input events.
 #include "app/web/web_platform.h"
 
 #include <emscripten/em_js.h>
@@ -19,32 +19,63 @@ constexpr double kLongestTurnMs = 16;
 constexpr const char* kCanvas = "#canvas";
 constexpr std::string_view kEndedMessage = "TrenoxVK has ended. Reload the page to run it again.";
 
-// DOM MouseEvent.button of the left button, and the bits of MouseEvent.buttons.
-constexpr unsigned short kDomLeftButton = 0;
-constexpr unsigned short kDomLeftBit = 1;
-constexpr unsigned short kDomRightBit = 2;
-constexpr unsigned short kDomMiddleBit = 4;
+// DOM PointerEvent.button: the button that changed (none for a plain move), and the bits of
+// PointerEvent.buttons. A finger on the screen is the left button.
+constexpr int kDomNoButton = -1;
+constexpr int kDomLeftButton = 0;
+constexpr int kDomMiddleButton = 1;
+constexpr int kDomLeftBit = 1;
+constexpr int kDomRightBit = 2;
+constexpr int kDomMiddleBit = 4;
 
 }  // namespace
 
 // The page's side of the layer. These bodies are C strings to the compiler: no backslashes.
 // clang-format off
-EM_JS(void, OpenPage, (const char* caption, int width, int height), {
+EM_JS(void, OpenPage, (const char* caption, int width, int height, WebPlatform* self,
+                          WebPlatform::PointerHandler onPointer, WebPlatform::TapHandler onTap), {
     const title = UTF8ToString(caption);
     document.title = title;
     document.getElementById('caption').textContent = title;
     const canvas = document.getElementById('canvas');
-    // Unscaled: one canvas pixel per CSS pixel, whatever the display's pixel ratio.
+    // One canvas pixel per CSS pixel; the page scales the window as a whole where it must.
     canvas.width = width;
     canvas.height = height;
     canvas.style.width = width + 'px';
     canvas.style.height = height + 'px';
     document.getElementById('caption').style.width = width + 'px';
     canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+    // Pointer events for the mouse, a pen and a finger, on the document, so that a release and,
+    // while a button is held, moves outside the canvas count too; positions in canvas pixels,
+    // whatever the scale the page shows the canvas at. A second finger is not a pointer.
+    const listening = new AbortController();
+    const options = {signal: listening.signal};
+    const pixel = (event) => {
+        const box = canvas.getBoundingClientRect();
+        return [Math.floor((event.clientX - box.left) * width / box.width),
+                Math.floor((event.clientY - box.top) * height / box.height)];
+    };
+    // A finger only moves the pointer, as a mouse without a button held; the browser's tap is its click.
+    let fingerDown = false;
+    const report = (event) => {
+        if (!event.isPrimary) return;
+        const finger = event.pointerType === 'touch';
+        if (event.type === 'pointerdown') fingerDown = finger;
+        if (finger && event.type !== 'pointermove') return;
+        const [x, y] = pixel(event);
+        getWasmTableEntry(onPointer)(self, x, y, finger ? -1 : event.button, finger ? 0 : event.buttons,
+                                     event.shiftKey, event.ctrlKey, event.altKey, event.timeStamp);
+    };
+    for (const type of ['pointermove', 'pointerdown', 'pointerup']) document.addEventListener(type, report, options);
+    document.addEventListener('click', (event) => {
+        if (!fingerDown) return;
+        const [x, y] = pixel(event);
+        getWasmTableEntry(onTap)(self, x, y, event.timeStamp);
+    }, options);
     // A message to ourselves is the quickest way to give the browser its turn and get ours back.
     const channel = new MessageChannel();
     channel.port1.onmessage = () => Module.trenoxResume();
-    Module.trenox = {canvas, context: canvas.getContext('2d', {alpha: false}), channel, image: null};
+    Module.trenox = {canvas, context: canvas.getContext('2d', {alpha: false}), channel, listening, image: null};
 });
 
 EM_ASYNC_JS(void, YieldToBrowser, (), {
@@ -70,13 +101,6 @@ EM_ASYNC_JS(void, WaitUntilPageActive, (), {
     }
 });
 
-// The canvas's top-left corner in the viewport, where mouse events give their positions.
-EM_JS(void, CanvasOrigin, (int* left, int* top), {
-    const box = Module.trenox.canvas.getBoundingClientRect();
-    HEAP32[left >> 2] = Math.round(box.left);
-    HEAP32[top >> 2] = Math.round(box.top);
-});
-
 // One ImageData over the program's own memory: each frame goes to the canvas without a copy of ours.
 EM_JS(void, PutPixels, (const std::uint32_t* rgba, int width, int height), {
     const page = Module.trenox;
@@ -85,6 +109,7 @@ EM_JS(void, PutPixels, (const std::uint32_t* rgba, int width, int height), {
 });
 
 EM_JS(void, ShowEnded, (const char* message, int width, int height), {
+    Module.trenox.listening.abort();
     const context = Module.trenox.context;
     context.fillStyle = 'rgba(0, 0, 0, 0.6)';
     context.fillRect(0, 0, width, height);
@@ -108,26 +133,25 @@ std::int16_t KeyCodeOf(const EmscriptenKeyboardEvent& event) {
     return 0;
 }
 
-std::int16_t ButtonsOf(unsigned short buttons) {
+std::int16_t ButtonsOf(int buttons) {
     return static_cast<std::int16_t>(((buttons & kDomLeftBit) != 0 ? kLeftButton : 0) |
                                      ((buttons & kDomRightBit) != 0 ? kRightButton : 0) |
                                      ((buttons & kDomMiddleBit) != 0 ? kMiddleButton : 0));
 }
 
-std::int16_t ModifiersOf(const EmscriptenMouseEvent& event) {
-    return static_cast<std::int16_t>((event.shiftKey != 0 ? kShiftDown : 0) | (event.ctrlKey != 0 ? kCtrlDown : 0) |
-                                     (event.altKey != 0 ? kAltDown : 0));
+// The page's milliseconds, truncated to the wrapping count every platform gives.
+EventTime PageTime(double ms) { return static_cast<EventTime>(static_cast<std::uint64_t>(ms)); }
+
+int DomBitOf(int button) {
+    if (button == kDomLeftButton) return kDomLeftBit;
+    return button == kDomMiddleButton ? kDomMiddleBit : kDomRightBit;
 }
 
 }  // namespace
 
 void WebPlatform::Open() {
-    OpenPage(kCaption.data(), kClientWidth, kClientHeight);
+    OpenPage(kCaption.data(), kClientWidth, kClientHeight, this, &WebPlatform::OnPointer, &WebPlatform::OnTap);
     emscripten_set_keydown_callback(kCanvas, this, EM_TRUE, &WebPlatform::OnKeyDown);
-    // On the document: a release and, while the button is held, moves outside the canvas count too.
-    emscripten_set_mousedown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
-    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
-    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_TRUE, &WebPlatform::OnMouse);
 }
 
 void WebPlatform::Run() {
@@ -146,6 +170,7 @@ void WebPlatform::ShowPicture(const Picture& picture) {
     ColourSink sink{rgba_.data(), kClientWidth, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     PutPixels(rgba_.data(), kClientWidth, kClientHeight);
+    pictureWaiting_ = true;
 }
 
 void WebPlatform::ProcessPendingEvents() {
@@ -159,7 +184,8 @@ void WebPlatform::ProcessPendingEvents() {
 }
 
 void WebPlatform::Breathe() {
-    if (emscripten_get_now() - lastYield_ >= kLongestTurnMs) Yield();
+    // A picture reaches the screen only in the browser's turn: the first breath after it gives one.
+    if (pictureWaiting_ || emscripten_get_now() - lastYield_ >= kLongestTurnMs) Yield();
 }
 
 void WebPlatform::Quit() {
@@ -172,6 +198,7 @@ void WebPlatform::Quit() {
 void WebPlatform::Yield() {
     YieldToBrowser();
     lastYield_ = emscripten_get_now();
+    pictureWaiting_ = false;
 }
 
 void WebPlatform::Enqueue(const InputEvent& event) {
@@ -193,29 +220,25 @@ int WebPlatform::OnKeyDown(int /*eventType*/, const EmscriptenKeyboardEvent* eve
     return EM_TRUE;  // no scrolling on space, no quick find on '/'
 }
 
-int WebPlatform::OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self) {
-    WebPlatform& platform = *static_cast<WebPlatform*>(self);
-    int left = 0;
-    int top = 0;
-    CanvasOrigin(&left, &top);
-    const int x = static_cast<int>(event->clientX) - left;
-    const int y = static_cast<int>(event->clientY) - top;
-    // The page's milliseconds, truncated to the wrapping count every platform gives.
-    const auto time = static_cast<EventTime>(static_cast<std::uint64_t>(event->timestamp));
-    switch (eventType) {
-        case EMSCRIPTEN_EVENT_MOUSEMOVE:
-            if (OverPicture(x, y) || platform.buttonHeldFromPicture_)
-                platform.Enqueue(InputEvent::Moved(x, y, ButtonsOf(event->buttons), ModifiersOf(*event)));
-            break;
-        case EMSCRIPTEN_EVENT_MOUSEDOWN:
-            if (OverPicture(x, y)) platform.buttonHeldFromPicture_ = true;
-            if (event->button == kDomLeftButton) platform.Enqueue(InputEvent::Pressed(x, y, time));
-            break;
-        case EMSCRIPTEN_EVENT_MOUSEUP:
-            if (event->buttons == 0) platform.buttonHeldFromPicture_ = false;
-            if (event->button == kDomLeftButton) platform.Enqueue(InputEvent::Released(x, y, time));
-            break;
-        default: break;
+void WebPlatform::OnPointer(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl, bool alt,
+                            double time) {
+    if (button == kDomNoButton) {
+        if (!OverPicture(x, y) && !self->buttonHeldFromPicture_) return;
+        const auto modifiers = static_cast<std::int16_t>((shift ? kShiftDown : 0) | (ctrl ? kCtrlDown : 0) |
+                                                         (alt ? kAltDown : 0));
+        self->Enqueue(InputEvent::Moved(x, y, ButtonsOf(buttons), modifiers));
+        return;
     }
-    return EM_FALSE;  // a press still gives the canvas the focus
+    // A button pressed while another is held comes as a move with the button that changed.
+    const bool pressed = (buttons & DomBitOf(button)) != 0;
+    if (pressed && OverPicture(x, y)) self->buttonHeldFromPicture_ = true;
+    if (buttons == 0) self->buttonHeldFromPicture_ = false;
+    const EventTime at = PageTime(time);
+    if (button == kDomLeftButton) self->Enqueue(pressed ? InputEvent::Pressed(x, y, at) : InputEvent::Released(x, y, at));
+}
+
+void WebPlatform::OnTap(WebPlatform* self, int x, int y, double time) {
+    const EventTime at = PageTime(time);
+    self->Enqueue(InputEvent::Pressed(x, y, at));
+    self->Enqueue(InputEvent::Released(x, y, at));
 }

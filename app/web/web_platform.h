@@ -1,4 +1,4 @@
-// Browser platform layer: the main window as a page with a canvas, its DOM events as Picture1 handler calls.
+// Browser platform layer: the main window as a page with a canvas, its DOM events as neutral input events.
 #pragma once
 
 #include <array>
@@ -10,7 +10,6 @@
 #include "playback/platform.h"
 
 struct EmscriptenKeyboardEvent;
-struct EmscriptenMouseEvent;
 
 class WebPlatform final : public Platform {
 public:
@@ -31,9 +30,17 @@ public:
     [[noreturn]] void Quit() override;
     void Breathe() override;
 
+    using PointerHandler = void (*)(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl,
+                                    bool alt, double time);
+    using TapHandler = void (*)(WebPlatform* self, int x, int y, double time);
+
 private:
     static int OnKeyDown(int eventType, const EmscriptenKeyboardEvent* event, void* self);
-    static int OnMouse(int eventType, const EmscriptenMouseEvent* event, void* self);
+    // Called by the page for each event of the primary pointer, at a pixel of the canvas.
+    static void OnPointer(WebPlatform* self, int x, int y, int button, int buttons, bool shift, bool ctrl, bool alt,
+                          double time);
+    // A finger's tap, as the browser recognises it: a press and a release of the left button there.
+    static void OnTap(WebPlatform* self, int x, int y, double time);
     // Queued by the DOM callbacks until ProcessPendingEvents hands them to the dispatcher.
     void Enqueue(const InputEvent& event);
     void Yield();
@@ -43,6 +50,7 @@ private:
     // The picture shown, as the canvas takes it: 8-bit red, green, blue and alpha.
     std::array<std::uint32_t, static_cast<std::size_t>(kClientWidth) * kClientHeight> rgba_{};
     double lastYield_ = 0;  // ms on the page's clock
+    bool pictureWaiting_ = false;  // shown on the canvas, not yet given a turn to reach the screen
 
     // A fixed ring, so that queuing allocates nothing. When full, a move replaces a move that is
     // the newest queued event; any other event is dropped.

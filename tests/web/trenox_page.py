@@ -1,5 +1,6 @@
-# TrenoxVK.html in headless Chromium, driven like a user: keys, pointer, and every frame it draws,
-# identified by its pixels against the frames decoded here from frames/*.bmp.
+# TrenoxVK.html in a headless browser (TRENOX_BROWSER: chromium or firefox), driven like a user:
+# keys, pointer, and every frame it draws, identified by its pixels against the frames decoded here
+# from frames/*.bmp.
 import base64
 import io
 import os
@@ -10,13 +11,12 @@ import zlib
 from pathlib import Path
 
 from PIL import Image
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.action_chains import ActionChains
-from selenium.webdriver.common.actions.action_builder import ActionBuilder
+
+import browsers
 
 SOURCE_DIR = Path(os.environ.get("TRENOX_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 PAGE = Path(os.environ.get("TRENOX_WEB_PAGE", SOURCE_DIR / "build-web" / "TrenoxVK.html")).resolve()
+BROWSER = os.environ.get("TRENOX_BROWSER", "chromium")
 
 FRAME_COUNT = 18
 FRAME_TIMEOUT = 10.0  # seconds: at the starting pace a frame comes once a second
@@ -59,12 +59,12 @@ RECORDER = """
 """
 
 
-# The window's layout, as the program's own headers define it.
+# The window's caption and client area, as the program's own headers define them.
 _HEADER = (SOURCE_DIR / "app" / "trenox_vk.h").read_text()
-_PICTURE_AREA = (SOURCE_DIR / "input" / "picture_area.h").read_text()
+_AREA = (SOURCE_DIR / "input" / "picture_area.h").read_text()
 CAPTION = "".join(re.findall(r'"([^"]*)"', re.search(r"kCaption\s*=((?:\s*\"[^\"]*\")+);", _HEADER).group(1)))
-CLIENT_WIDTH = int(re.search(r"kClientWidth = (\d+);", _PICTURE_AREA).group(1))
-CLIENT_HEIGHT = int(re.search(r"kClientHeight = (\d+);", _PICTURE_AREA).group(1))
+CLIENT_WIDTH = int(re.search(r"kClientWidth = (\d+);", _AREA).group(1))
+CLIENT_HEIGHT = int(re.search(r"kClientHeight = (\d+);", _AREA).group(1))
 
 
 def decode_frames():
@@ -85,32 +85,22 @@ def frame_after(frame, steps):
 FRAMES = decode_frames()
 
 
-def start_browser():
-    """Headless Chromium with its console log kept; as root it needs --no-sandbox."""
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--window-size=1024,900", "--disable-gpu",
-                     "--disable-dev-shm-usage"):
-        options.add_argument(argument)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    service = Service(executable_path="/usr/bin/chromedriver")
-    return webdriver.Chrome(options=options, service=service)
-
-
 class ProgramPage:
     """The program's page in a browser of its own, with every frame it draws logged."""
 
-    def __init__(self):
-        self.driver = start_browser()
-        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": RECORDER})
-        self.driver.get(PAGE.as_uri())
+    def __init__(self, browser=None):
+        """In a browser of its own, or in `browser` as it has been set up (a device emulated)."""
+        self.browser = browser or browsers.start(BROWSER)
+        self.browser.add_preload_script(RECORDER)
+        self.browser.open(PAGE.as_uri())
         self.seen = 0  # log entries already handed out by next_frames
+        self.pointer = (0, 0)
 
     def close(self):
-        self.driver.quit()
+        self.browser.quit()
 
     def script(self, source, *args):
-        return self.driver.execute_script(source, *args)
+        return self.browser.script(source, *args)
 
     # What the page has drawn: (frame number or 0 for a picture that is none of them, page time in s).
     def shown(self):
@@ -168,9 +158,9 @@ class ProgramPage:
         return Image.open(io.BytesIO(base64.b64decode(data_url.split(",", 1)[1]))).convert("RGBA")
 
     # Input, as the browser delivers a user's: keys to the focused element, the pointer in
-    # canvas pixels.
+    # canvas pixels (CSS pixels from the canvas's top-left corner).
     def press_key(self, key):
-        ActionChains(self.driver).send_keys(key).perform()
+        self.browser.type_keys(key)
 
     def canvas_origin(self):
         return self.script("const box = document.getElementById('canvas').getBoundingClientRect();"
@@ -178,34 +168,31 @@ class ProgramPage:
 
     def move_pointer_to(self, x, y):
         left, top = self.canvas_origin()
-        actions = ActionBuilder(self.driver)
-        actions.pointer_action.move_to_location(int(left + x), int(top + y))
-        actions.perform()
+        self.browser.pointer(("move", left + x, top + y))
         self.pointer = (x, y)
 
     def move_pointer_by(self, dx, dy):
         self.move_pointer_to(self.pointer[0] + dx, self.pointer[1] + dy)
 
     def click(self):
-        actions = ActionBuilder(self.driver)
-        actions.pointer_action.click()
-        actions.perform()
+        self.browser.pointer(("down",), ("up",))
 
     def double_click(self):
-        actions = ActionBuilder(self.driver)
-        actions.pointer_action.double_click()
-        actions.perform()
+        self.browser.pointer(("down",), ("up",), ("down",), ("up",))
 
     def console_errors(self):
-        return [entry for entry in self.driver.get_log("browser") if entry["level"] == "SEVERE"]
+        return self.browser.errors()
 
 
 class ProgramTest(unittest.TestCase):
     """A test with the program in a page of its own; the page must log no error."""
 
     def setUp(self):
-        self.page = ProgramPage()
+        self.page = self.open_page()
         self.addCleanup(self.page.close)
+
+    def open_page(self):
+        return ProgramPage()
 
     def tearDown(self):
         self.assertEqual(self.page.console_errors(), [], "errors on the page's console")
