@@ -21,7 +21,8 @@ namespace {
 constexpr char kAppId[] = "invalid.trenox.trenoxvk";
 // A hidden window's pictures are never shown: after this the next one goes without waiting.
 constexpr std::chrono::milliseconds kLongestPresentWait{100};
-constexpr std::uint32_t kBackground = 0xFFFFFFFF;  // until frame 1: white
+constexpr std::uint32_t kOpaque = 0xFF000000;
+constexpr std::uint32_t kBackground = kOpaque | 0xFFFFFF;  // until frame 1: white
 
 
 WaylandPlatform& PlatformOf(void* data) { return *static_cast<WaylandPlatform*>(data); }
@@ -115,8 +116,12 @@ void WaylandPlatform::Run() {
 
 void WaylandPlatform::ShowPicture(const Picture& picture) {
     ShmBuffer& buffer = FreeBuffer();
-    // wl_shm's XRGB8888 is the palette's own 0x00RRGGBB.
-    ColourSink sink{buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, picture.palette};
+    // wl_shm's XRGB8888 is the palette's own 0x00RRGGBB; the unused byte set, as some compositors'
+    // paths (weston's screenshots) read it as opacity.
+    Palette colours{};
+    std::transform(picture.palette.begin(), picture.palette.end(), colours.begin(),
+                   [](std::uint32_t rgb) { return rgb | kOpaque; });
+    ColourSink sink{buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     EnlargeInPlace(buffer.pixels, buffer.stride, kClientWidth, kClientHeight, buffer.scale);
     // The picture before reaches the screen first: none is lost between two of the compositor's repaints.
