@@ -1,10 +1,15 @@
 // TrenoxVK on Linux: loads the frames, then opens its window on the Wayland compositor of the
 // session if it can reach one, else on the X display. TRENOX_SESSION=wayland or x11 chooses.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-#include "app/wayland/wayland_platform.h"
+#include "app/wayland/wayland_module.h"
 #include "app/x11/x11_platform.h"
 
 namespace {
@@ -28,6 +33,26 @@ bool NamesCompositor() {
     return false;
 }
 
+// The Wayland module beside the program (the build tree) or in ../lib/trenoxvk (installed).
+RunWaylandSession LoadWaylandModule() {
+    std::array<char, 4096> self{};
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (length <= 0) return nullptr;
+    std::string directory(self.data(), static_cast<std::size_t>(length));
+    directory.erase(directory.rfind('/') + 1);
+    for (const char* place : {"", "../lib/trenoxvk/"}) {
+        const std::string path = directory + place + kWaylandModuleName;
+        if (access(path.c_str(), F_OK) != 0) continue;
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            std::fprintf(stderr, "TrenoxVK: %s\n", dlerror());
+            return nullptr;
+        }
+        return reinterpret_cast<RunWaylandSession>(dlsym(module, kWaylandEntryName));
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int /*argc*/, char* /*argv*/[]) {
@@ -37,15 +62,16 @@ int main(int /*argc*/, char* /*argv*/[]) {
     if (!window.LoadPictures()) return EXIT_FAILURE;
     const Session session = Forced();
     if (session == Session::Wayland || (session == Session::Either && NamesCompositor())) {
-        static WaylandPlatform wayland(window);
-        if (wayland.Connect()) {
-            if (!wayland.Open()) return EXIT_FAILURE;
-            wayland.Run();
-        }
+        const RunWaylandSession runWayland = LoadWaylandModule();
+        if (runWayland != nullptr && runWayland(window) == WaylandStart::Failed) return EXIT_FAILURE;
         if (session == Session::Wayland) {
             const char* name = std::getenv("WAYLAND_DISPLAY");
-            std::fprintf(stderr, "TrenoxVK: no display found (cannot reach the Wayland compositor %s)\n",
-                         name != nullptr && *name != '\0' ? name : "wayland-0");
+            if (runWayland == nullptr) {
+                std::fprintf(stderr, "TrenoxVK: no Wayland layer found (%s beside the program)\n", kWaylandModuleName);
+            } else {
+                std::fprintf(stderr, "TrenoxVK: no display found (cannot reach the Wayland compositor %s)\n",
+                             name != nullptr && *name != '\0' ? name : "wayland-0");
+            }
             return EXIT_FAILURE;
         }
     }

@@ -21,6 +21,10 @@ constexpr std::chrono::milliseconds kPollInterval{3};
 constexpr std::chrono::milliseconds kWakeInterval{50};  // longest sleep between looks at the connection
 constexpr long kCloseSourceApplication = 1;  // _NET_CLOSE_WINDOW sent on behalf of a user's action
 
+// A Wayland session's compositor window, watched instead of one found by caption; 0 on X11.
+Window compositorOutput = None;
+int spriteSize = 0;
+
 // Windows come and go while the tree is walked; a request on a vanished one is not a test failure.
 int IgnoreXErrors(Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
 
@@ -98,6 +102,11 @@ ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std:
 
 }  // namespace
 
+void WatchCompositorOutput(WindowId outputWindow, int sprite) {
+    compositorOutput = outputWindow;
+    spriteSize = sprite;
+}
+
 int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrameCount) + kFrameCount) % kFrameCount + 1; }
 
 ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
@@ -111,7 +120,7 @@ ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, 
     // Found before it is first shown, so that the very first frame drawn is seen too.
     const Deadline deadline = std::chrono::steady_clock::now() + kWindowTimeout;
     while (window_ == None && std::chrono::steady_clock::now() < deadline && process_.Running()) {
-        window_ = FindByCaption(display);
+        window_ = compositorOutput != None ? compositorOutput : FindByCaption(display);
         if (window_ == None) std::this_thread::sleep_for(kPollInterval);
     }
     if (window_ != None) damage_ = XDamageCreate(display, window_, XDamageReportNonEmpty);
@@ -195,6 +204,16 @@ Capture ProgramUnderTest::CaptureWindow() const {
         }
     }
     XDestroyImage(image);
+    // The compositor draws its pointer into the picture, where X draws its own beside it.
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int buttons = 0;
+    if (compositorOutput != None && XQueryPointer(display, window_, &root, &child, &rootX, &rootY, &x, &y, &buttons) != 0)
+        capture.covered = CoveredBox{x - spriteSize, y - spriteSize, x + spriteSize, y + spriteSize};
     return capture;
 }
 

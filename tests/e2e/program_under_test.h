@@ -35,6 +35,11 @@ struct SizeLimits {
 // An X window id; 0 for none.
 using WindowId = unsigned long;
 
+// In a Wayland session the program's window is a surface inside the compositor's output window on
+// the test's X server: from now on every program's frames are watched there, with the compositor's
+// pointer sprite (`sprite` pixels from the pointer's hot spot each way) left out of the comparison.
+void WatchCompositorOutput(WindowId outputWindow, int sprite);
+
 class ProgramUnderTest {
 public:
     // Puts the pointer out of the way, starts `command` and waits for its window to be created.
