@@ -40,7 +40,7 @@ FrameCatalog::FrameCatalog() {
     }
     for (int k = 0; k < kFrameCount; ++k) {
         const Picture& picture = holders[static_cast<std::size_t>(k)];
-        Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea)};
+        Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea), {}};
         ColourSink sink{shown.pixels.data(), kClientWidth, {kClientWidth, kClientHeight}, picture.palette};
         DrawPicture(picture, sink);
         byHash_.emplace(HashRegion(shown, {}), k);

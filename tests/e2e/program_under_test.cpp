@@ -94,10 +94,48 @@ void SendClientMessage(Display* display, Window to, const WmMessage& message, lo
     XFlush(display);
 }
 
+Capture CaptureOf(Display* display, Window window);
+
 // A window that opens under the pointer would get a pointer move, and with it a new pace.
-ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std::string>& command, bool yielding) {
+ChildProcess StartWithPointerAside(const XServer& server, const FrameCatalog& frames,
+                                   const std::vector<std::string>& command, bool yielding) {
     RunTool({"xdotool", "mousemove", "0", "0"}, server.Name());
+    // The window of the program before may linger a few of the compositor's repaints: it must not
+    // be taken for this one's.
+    constexpr std::chrono::milliseconds kLingering{2000};
+    const auto gone = std::chrono::steady_clock::now() + kLingering;
+    while (compositorOutput != None && std::chrono::steady_clock::now() < gone &&
+           frames.Locate(CaptureOf(server.Connection(), compositorOutput)).has_value())
+        std::this_thread::sleep_for(kPollInterval);
     return ChildProcess::Start(command, server.Name(), /*quiet=*/false, yielding);
+}
+
+// The whole of `window` as it is on the screen now; empty if it cannot be read.
+Capture CaptureOf(Display* display, Window window) {
+    Capture capture;
+    if (window == None) return capture;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0) return capture;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return capture;
+    capture.width = image->width;
+    capture.height = image->height;
+    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
+    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
+                          image->blue_mask == 0xFF;
+    for (int y = 0; y < capture.height; ++y) {
+        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
+        if (plainRgb) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
+                                                                                       image->bytes_per_line);
+            std::copy(row, row + capture.width, out);
+        } else {
+            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    return capture;
 }
 
 }  // namespace
@@ -107,11 +145,13 @@ void WatchCompositorOutput(WindowId outputWindow, int sprite) {
     spriteSize = sprite;
 }
 
+WindowId WatchedCompositorOutput() { return compositorOutput; }
+
 int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrameCount) + kFrameCount) % kFrameCount + 1; }
 
 ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
                                    bool yielding)
-    : server_(server), frames_(frames), process_(StartWithPointerAside(server, command, yielding)) {
+    : server_(server), frames_(frames), process_(StartWithPointerAside(server, frames, command, yielding)) {
     XSetErrorHandler(IgnoreXErrors);
     Display* display = server_.Connection();
     int errorBase = 0;
@@ -180,30 +220,9 @@ std::optional<SizeLimits> ProgramUnderTest::SizeHints() const {
 }
 
 Capture ProgramUnderTest::CaptureWindow() const {
-    Capture capture;
-    if (window_ == None) return capture;
     Display* display = server_.Connection();
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window_, &attributes) == 0) return capture;
-    XImage* image = XGetImage(display, window_, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    if (image == nullptr) return capture;
-    capture.width = image->width;
-    capture.height = image->height;
-    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
-    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                          image->blue_mask == 0xFF;
-    for (int y = 0; y < capture.height; ++y) {
-        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
-        if (plainRgb) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
-                                                                                       image->bytes_per_line);
-            std::copy(row, row + capture.width, out);
-        } else {
-            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
-        }
-    }
-    XDestroyImage(image);
+    Capture capture = CaptureOf(display, window_);
+    if (capture.pixels.empty()) return capture;
     // The compositor draws its pointer into the picture, where X draws its own beside it.
     Window root = None;
     Window child = None;

@@ -39,6 +39,7 @@ using WindowId = unsigned long;
 // the test's X server: from now on every program's frames are watched there, with the compositor's
 // pointer sprite (`sprite` pixels from the pointer's hot spot each way) left out of the comparison.
 void WatchCompositorOutput(WindowId outputWindow, int sprite);
+WindowId WatchedCompositorOutput();  // 0 on X11
 
 class ProgramUnderTest {
 public:

@@ -17,10 +17,11 @@ namespace {
 
 constexpr std::chrono::milliseconds kStartTimeout{20000};
 constexpr std::chrono::milliseconds kPollInterval{20};
-constexpr char kOutputWindowName[] = "Weston Compositor - screen0";
+constexpr char kOutputWindowClass[] = "Weston Compositor";
 constexpr char kXwaylandNotice[] = "xserver listening on display ";
 
-Window FindByName(Display* display, const char* name) {
+// weston's output window: the one top-level window of its class (it names it only in UTF-8).
+Window FindOutputWindow(Display* display) {
     Window root = None;
     Window parent = None;
     Window* children = nullptr;
@@ -28,11 +29,11 @@ Window FindByName(Display* display, const char* name) {
     Window found = None;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) return None;
     for (unsigned int i = 0; i < count && found == None; ++i) {
-        char* windowName = nullptr;
-        if (XFetchName(display, children[i], &windowName) != 0 && windowName != nullptr) {
-            if (std::string(windowName) == name) found = children[i];
-            XFree(windowName);
-        }
+        XClassHint hint{};
+        if (XGetClassHint(display, children[i], &hint) == 0) continue;
+        if (hint.res_class != nullptr && std::string(hint.res_class) == kOutputWindowClass) found = children[i];
+        XFree(hint.res_name);
+        XFree(hint.res_class);
     }
     if (children != nullptr) XFree(children);
     return found;
@@ -79,7 +80,7 @@ std::unique_ptr<WestonSession> WestonSession::Start(const XServer& server, const
     const int width = settings.width * settings.scale;
     const int height = settings.height * settings.scale;
     while (std::chrono::steady_clock::now() < deadline && session->weston_.Running()) {
-        if (session->outputWindow_ == 0) session->outputWindow_ = FindByName(display, kOutputWindowName);
+        if (session->outputWindow_ == 0) session->outputWindow_ = FindOutputWindow(display);
         const bool listening = std::filesystem::exists(runtimeTemplate + "/" + socket);
         if (session->outputWindow_ != 0 && listening &&
             DesktopDrawn(display, session->outputWindow_, std::min(width, kScreenWidth), std::min(height, kScreenHeight)))
