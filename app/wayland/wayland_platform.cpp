@@ -22,7 +22,8 @@ constexpr char kAppId[] = "invalid.trenox.trenoxvk";
 // A hidden window's pictures are never shown: after this the next one goes without waiting.
 constexpr std::chrono::milliseconds kLongestPresentWait{100};
 constexpr std::uint32_t kOpaque = 0xFF000000;
-constexpr std::uint32_t kBackground = kOpaque | 0xFFFFFF;  // until frame 1: white
+// Until frame 1: a light grey like a dialog's, which no frame pixel has (its colours are a 3-3-2 cube).
+constexpr std::uint32_t kBackground = kOpaque | 0xF0F0F0;
 
 
 WaylandPlatform& PlatformOf(void* data) { return *static_cast<WaylandPlatform*>(data); }
