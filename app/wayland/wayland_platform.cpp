@@ -25,11 +25,7 @@ constexpr std::uint32_t kOpaque = 0xFF000000;
 // Until frame 1: a light grey like a dialog's, which no frame pixel has (its colours are a 3-3-2 cube).
 constexpr std::uint32_t kBackground = kOpaque | 0xF0F0F0;
 
-
 WaylandPlatform& PlatformOf(void* data) { return *static_cast<WaylandPlatform*>(data); }
-
-
-
 
 constexpr wl_callback_listener kPresentedListener{
     .done = [](void* data, wl_callback*, std::uint32_t) { PlatformOf(data).OnPresented(); },
@@ -60,11 +56,6 @@ libdecor_frame_interface frameInterface = FrameInterface();
 
 }  // namespace
 
-WaylandPlatform::~WaylandPlatform() {
-    if (display_ != nullptr) wl_display_disconnect(display_);  // the compositor lets go of the rest
-}
-
-
 bool WaylandPlatform::Open() {
     if (!BindGlobals()) return false;
     presentQueue_ = wl_display_create_queue(display_);
@@ -83,11 +74,6 @@ bool WaylandPlatform::Open() {
                                       static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
     return true;
 }
-
-
-
-
-
 
 void WaylandPlatform::OnConfigure(libdecor_frame* frame, libdecor_configuration* configuration) {
     libdecor_state* state = libdecor_state_new(kClientWidth, kClientHeight);
@@ -164,5 +150,4 @@ void WaylandPlatform::Present(ShmBuffer& buffer) {
 void WaylandPlatform::ProcessPendingEvents() { Pump(nullptr, 0); }
 
 void WaylandPlatform::Quit() { std::_Exit(EXIT_SUCCESS); }
-
 

@@ -29,7 +29,9 @@ public:
     explicit WaylandPlatform(Trenox_VK& window) : window_(window), input_(window.playback, *this), seat_(input_) {}
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
-    ~WaylandPlatform();
+    // The connection is never closed: the process ends through _Exit, and the compositor frees
+    // what a client leaves.
+    ~WaylandPlatform() = default;
 
     // Connects to the compositor that WAYLAND_DISPLAY (or WAYLAND_SOCKET) names; false if there is none.
     bool Connect();

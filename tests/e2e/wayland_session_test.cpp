@@ -71,6 +71,18 @@ TEST_F(WaylandWindowTest, CloseBoxEndsTheProgram) {
     ExpectEndsCleanly(Program());
 }
 
+// A held key types again at the rate the compositor gives (weston's: 40 a second after 400 ms), as
+// an X server repeats keys: "." held while holding a frame steps on and on.
+TEST_F(WaylandWindowTest, HeldKeyRepeats) {
+    const int held = SpeedUpAndHold();
+    ASSERT_EQ(RunTool({"xdotool", "keydown", "period"}, SharedServer().Name()), 0);
+    const std::vector<int> seen = Program().WatchFrames(4, kFrameTimeout);
+    RunTool({"xdotool", "keyup", "period"}, SharedServer().Name());
+    ASSERT_EQ(seen.size(), 4U) << "one \".\" held stepped " << seen.size() - 1 << " frames";
+    EXPECT_EQ(seen[0], held);
+    for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i], FrameAfter(seen[i - 1], 1));
+}
+
 // On a compositor of its own, which the test then ends: the program must not spin on without it.
 TEST(WaylandLossTest, ProgramEndsWhenTheCompositorGoesAway) {
     const std::unique_ptr<XServer> server = XServer::Start(/*withWindowManager=*/false);
