@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "weston did not start\n");
             return EXIT_FAILURE;
         }
-        WatchCompositorOutput(weston->OutputWindow(), kPointerSpriteReach);
+        WatchCompositorOutput(weston->OutputWindow());
     }
     const FrameCatalog frames;
     std::vector<std::vector<double>> startMs(commands.size());

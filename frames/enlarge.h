@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 
-// Makes each pixel of the `width` x `height` picture at the image's top-left corner a `factor` x
-// `factor` block, filling width * factor x height * factor pixels of the image (`stride` pixels a
-// row). Works from the last row and column back, so no source pixel is overwritten before it is read.
-inline void EnlargeInPlace(std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height, int factor) {
+#include "frames/rle8_decoder.h"  // BitmapSize
+
+// Makes each pixel of the `picture`-sized area at the image's top-left corner a `factor` x `factor`
+// block, filling `factor` times its width and height of the image (`stride` pixels a row). Works
+// from the last row and column back, so no source pixel is overwritten before it is read.
+inline void EnlargeInPlace(std::uint32_t* pixels, std::ptrdiff_t stride, BitmapSize picture, int factor) {
     if (factor <= 1) return;
+    const auto [width, height] = picture;
     for (int y = height - 1; y >= 0; --y) {
         const std::uint32_t* source = pixels + y * stride;
         std::uint32_t* target = pixels + static_cast<std::ptrdiff_t>(y) * factor * stride;

@@ -11,13 +11,17 @@ namespace {
 
 constexpr std::uint32_t kUntouched = 0xDEADBEEF;
 
-// An image of `stride` x `rows` untouched pixels with a `width` x `height` picture of distinct
-// colours at its top-left corner.
-std::vector<std::uint32_t> ImageWithPicture(int width, int height, int stride, int rows) {
-    std::vector<std::uint32_t> image(static_cast<std::size_t>(stride) * rows, kUntouched);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image[static_cast<std::size_t>(y) * stride + x] = static_cast<std::uint32_t>(y * 100 + x);
-    return image;
+// An image of `image` untouched pixels with a `picture`-sized area of distinct colours at its
+// top-left corner.
+std::vector<std::uint32_t> ImageWithPicture(BitmapSize picture, BitmapSize image) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height),
+                                      kUntouched);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x)
+            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)] =
+                static_cast<std::uint32_t>(y * 100 + x);
+    }
+    return pixels;
 }
 
 class EnlargeTest : public ::testing::TestWithParam<int> {};
@@ -28,8 +32,8 @@ TEST_P(EnlargeTest, EveryPixelBecomesABlockAndNothingBeyondIsWritten) {
     constexpr int kHeight = 5;
     const int stride = kWidth * factor + 3;  // a row longer than the enlarged picture
     const int rows = kHeight * factor + 2;
-    std::vector<std::uint32_t> image = ImageWithPicture(kWidth, kHeight, stride, rows);
-    EnlargeInPlace(image.data(), stride, kWidth, kHeight, factor);
+    std::vector<std::uint32_t> image = ImageWithPicture({kWidth, kHeight}, {stride, rows});
+    EnlargeInPlace(image.data(), stride, {kWidth, kHeight}, factor);
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < stride; ++x) {
             const std::uint32_t got = image[static_cast<std::size_t>(y) * stride + x];

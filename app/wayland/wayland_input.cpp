@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr long kNanosecondsPerMs = 1'000'000;
-constexpr long kMsPerSecond = 1000;
+constexpr std::int32_t kNanosecondsPerMs = 1'000'000;
+constexpr std::int32_t kMsPerSecond = 1000;
 // Repeats that came due while the program was busy are typed, but not more than this many at once.
 constexpr std::uint64_t kMostRepeatsAtOnce = 8;
 
@@ -33,8 +33,12 @@ std::int16_t KeyCodeOf(xkb_keysym_t key) {
     }
 }
 
-timespec FromMs(std::int32_t ms) { return {ms / kMsPerSecond, (ms % kMsPerSecond) * kNanosecondsPerMs}; }
+timespec FromMs(std::int32_t ms) {
+    return {ms / kMsPerSecond, static_cast<long>(ms % kMsPerSecond) * kNanosecondsPerMs};
+}
 
+// The listeners take the protocol's events as they come, arguments in the protocol's order.
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
 constexpr wl_keyboard_listener kKeyboardListener{
     .keymap = [](void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd,
                  std::uint32_t size) { InputOf(data).OnKeymap(format, fd, size); },
@@ -69,6 +73,7 @@ constexpr wl_seat_listener kSeatListener{
     .capabilities = [](void* data, wl_seat*, std::uint32_t capabilities) { InputOf(data).OnCapabilities(capabilities); },
     .name = [](void*, wl_seat*, const char*) {},
 };
+// NOLINTEND(bugprone-easily-swappable-parameters)
 
 }  // namespace
 
@@ -124,16 +129,19 @@ void WaylandInput::OnKeymap(std::uint32_t format, int fd, std::uint32_t size) {
     keys_ = xkb_state_new(keymap_);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnModifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                                std::uint32_t group) {
     if (keys_ != nullptr) xkb_state_update_mask(keys_, depressed, latched, locked, 0, 0, group);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnRepeatInfo(std::int32_t rate, std::int32_t delay) {
     repeatRate_ = rate;
     repeatDelay_ = delay;
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnKey(std::uint32_t key, std::uint32_t state) {
     if (state != WL_KEYBOARD_KEY_STATE_PRESSED) {
         if (repeating_ && key == repeatingKey_) StopRepeat();
@@ -206,13 +214,14 @@ void WaylandInput::OnPointerMotion(int x, int y) {
     input_.Dispatch(InputEvent::Moved(x, y, buttons_, Modifiers()));
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnButton(std::uint32_t time, std::uint32_t button, std::uint32_t state) {
     if (!overPicture_) return;
     const bool pressed = state == WL_POINTER_BUTTON_STATE_PRESSED;
-    const std::int16_t bit = button == BTN_LEFT ? kLeftButton
-                             : button == BTN_RIGHT ? kRightButton
-                             : button == BTN_MIDDLE ? kMiddleButton
-                                                    : 0;
+    std::int16_t bit = 0;
+    if (button == BTN_LEFT) bit = kLeftButton;
+    if (button == BTN_RIGHT) bit = kRightButton;
+    if (button == BTN_MIDDLE) bit = kMiddleButton;
     buttons_ = static_cast<std::int16_t>(pressed ? (buttons_ | bit) : (buttons_ & ~bit));
     if (button != BTN_LEFT) return;
     // The compositor's milliseconds, which wrap at 32 bits.

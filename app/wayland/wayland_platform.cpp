@@ -110,7 +110,7 @@ void WaylandPlatform::ShowPicture(const Picture& picture) {
                    [](std::uint32_t rgb) { return rgb | kOpaque; });
     ColourSink sink{buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
-    EnlargeInPlace(buffer.pixels, buffer.stride, kClientWidth, kClientHeight, buffer.scale);
+    EnlargeInPlace(buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, buffer.scale);
     // The picture before reaches the screen first: none is lost between two of the compositor's repaints.
     const auto deadline = std::chrono::steady_clock::now() + kLongestPresentWait;
     while (presenting_) {

@@ -23,7 +23,6 @@ constexpr long kCloseSourceApplication = 1;  // _NET_CLOSE_WINDOW sent on behalf
 
 // A Wayland session's compositor window, watched instead of one found by caption; 0 on X11.
 Window compositorOutput = None;
-int spriteSize = 0;
 
 // Windows come and go while the tree is walked; a request on a vanished one is not a test failure.
 int IgnoreXErrors(Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
@@ -140,10 +139,7 @@ Capture CaptureOf(Display* display, Window window) {
 
 }  // namespace
 
-void WatchCompositorOutput(WindowId outputWindow, int sprite) {
-    compositorOutput = outputWindow;
-    spriteSize = sprite;
-}
+void WatchCompositorOutput(WindowId outputWindow) { compositorOutput = outputWindow; }
 
 WindowId WatchedCompositorOutput() { return compositorOutput; }
 
@@ -232,7 +228,8 @@ Capture ProgramUnderTest::CaptureWindow() const {
     int y = 0;
     unsigned int buttons = 0;
     if (compositorOutput != None && XQueryPointer(display, window_, &root, &child, &rootX, &rootY, &x, &y, &buttons) != 0)
-        capture.covered = CoveredBox{x - spriteSize, y - spriteSize, x + spriteSize, y + spriteSize};
+        capture.covered = CoveredBox{x - kPointerSpriteReach, y - kPointerSpriteReach, x + kPointerSpriteReach,
+                                      y + kPointerSpriteReach};
     return capture;
 }
 

@@ -22,11 +22,11 @@ constexpr int kCloseBoxY = -12;
 class WatchedIn {
 public:
     explicit WatchedIn(const WestonSession& session) : before_(WatchedCompositorOutput()) {
-        WatchCompositorOutput(session.OutputWindow(), kPointerSpriteReach);
+        WatchCompositorOutput(session.OutputWindow());
     }
     WatchedIn(const WatchedIn&) = delete;
     WatchedIn& operator=(const WatchedIn&) = delete;
-    ~WatchedIn() { WatchCompositorOutput(before_, kPointerSpriteReach); }
+    ~WatchedIn() { WatchCompositorOutput(before_); }
 
 private:
     WindowId before_;
@@ -104,7 +104,8 @@ std::optional<Capture> Halved(const Capture& capture, ClientOffset at, int& mixe
     for (int y = 0; y < kClientHeight; ++y) {
         for (int x = 0; x < kClientWidth; ++x) {
             auto pixel = [&](int dx, int dy) {
-                return capture.pixels[static_cast<std::size_t>(at.y + 2 * y + dy) * capture.width + at.x + 2 * x + dx];
+                return capture.pixels[static_cast<std::size_t>(at.y + 2 * y + dy) * static_cast<std::size_t>(capture.width) +
+                                      static_cast<std::size_t>(at.x + 2 * x + dx)];
             };
             const std::uint32_t colour = pixel(0, 0);
             if (pixel(1, 0) != colour || pixel(0, 1) != colour || pixel(1, 1) != colour) ++mixedBlocks;
@@ -145,7 +146,8 @@ TEST(WaylandScaleTest, ScaleTwoOutputShowsEachPicturePixelAsABlock) {
         Capture halvedOutput{shot->width / 2, shot->height / 2, {}, {}};
         for (int y = 0; y < halvedOutput.height; ++y)
             for (int x = 0; x < halvedOutput.width; ++x)
-                halvedOutput.pixels.push_back(shot->pixels[static_cast<std::size_t>(2 * y) * shot->width + 2 * x]);
+                halvedOutput.pixels.push_back(shot->pixels[static_cast<std::size_t>(2 * y) * static_cast<std::size_t>(shot->width) +
+                                                          static_cast<std::size_t>(2 * x)]);
         const std::optional<ClientOffset> offset = Frames().Locate(halvedOutput);
         if (!offset) continue;
         const std::optional<Capture> picture = Halved(*shot, {2 * offset->x, 2 * offset->y}, mixedBlocks);

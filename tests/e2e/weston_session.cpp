@@ -79,9 +79,10 @@ std::unique_ptr<WestonSession> WestonSession::Start(const XServer& server, const
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     const int width = settings.width * settings.scale;
     const int height = settings.height * settings.scale;
+    const std::filesystem::path socketPath = std::filesystem::path(runtimeTemplate) / socket;
     while (std::chrono::steady_clock::now() < deadline && session->weston_.Running()) {
         if (session->outputWindow_ == 0) session->outputWindow_ = FindOutputWindow(display);
-        const bool listening = std::filesystem::exists(runtimeTemplate + "/" + socket);
+        const bool listening = std::filesystem::exists(socketPath);
         if (session->outputWindow_ != 0 && listening &&
             DesktopDrawn(display, session->outputWindow_, std::min(width, kScreenWidth), std::min(height, kScreenHeight)))
             return session;
@@ -161,7 +162,7 @@ void StartSharedCompositor(const XServer& server) {
         std::fprintf(stderr, "weston did not start on %s\n", server.Name().c_str());
         std::exit(EXIT_FAILURE);
     }
-    WatchCompositorOutput(compositor->OutputWindow(), kPointerSpriteReach);
+    WatchCompositorOutput(compositor->OutputWindow());
 }
 
 void EndSharedCompositor() { SharedCompositorSlot().reset(); }

@@ -10,9 +10,6 @@
 #include "tests/e2e/program_under_test.h"
 #include "tests/e2e/x_server.h"
 
-// The compositor's pointer sprite reaches this far from its hot spot, at scale 1.
-inline constexpr int kPointerSpriteReach = 40;
-
 class WestonSession {
 public:
     struct Settings {
