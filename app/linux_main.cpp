@@ -33,14 +33,14 @@ bool NamesCompositor() {
     return false;
 }
 
-// The Wayland module beside the program (the build tree) or in ../lib/trenoxvk (installed).
+// The Wayland module beside the program (the build tree) or in its installed place, relative to bin/.
 RunWaylandSession LoadWaylandModule() {
     std::array<char, 4096> self{};
     const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
     if (length <= 0) return nullptr;
     std::string directory(self.data(), static_cast<std::size_t>(length));
     directory.erase(directory.rfind('/') + 1);
-    for (const char* place : {"", "../lib/trenoxvk/"}) {
+    for (const std::string place : {"", "../" TRENOX_WAYLAND_MODULE_DIR "/"}) {
         const std::string path = directory + place + kWaylandModuleName;
         if (access(path.c_str(), F_OK) != 0) continue;
         void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -4,7 +4,8 @@
 
 #include "app/trenox_vk.h"
 
-// The module's file name, beside the program in the build tree and in lib/trenoxvk/ once installed.
+// The module's file name, beside the program in the build tree and in lib/<architecture>/trenoxvk/
+// once installed.
 inline constexpr char kWaylandModuleName[] = "trenoxvk-wayland.so";
 inline constexpr char kWaylandEntryName[] = "TrenoxRunWayland";
 
