@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/wayland/wayland_module.h"
 #include "app/x11/x11_platform.h"
 
@@ -55,7 +56,9 @@ RunWaylandSession LoadWaylandModule() {
 
 }  // namespace
 
-int main(int /*argc*/, char* /*argv*/[]) {
+int main(int argc, char* argv[]) {
+    if (const CommandLine command = ParseCommandLine(argc, argv, {.out = stdout, .err = stderr}); command.exitStatus)
+        return *command.exitStatus;
     EndOnSignals();
     // Static: the window lives for the whole run, and the loop never returns to free it.
     static Trenox_VK window;

@@ -11,7 +11,7 @@ build=$(realpath -m "${1:-$source_dir/build}")
 rounds=2
 starts=9              # per program and round
 gif_delay=100         # hundredths of a second per frame: the program's starting pace of about one a second
-client_area=799x598   # kClientWidth x kClientHeight of app/trenox_vk.h: the part of each frame on screen
+client_area=799x598   # kClientWidth x kClientHeight of input/picture_area.h: the part of each frame on screen
 programs=(TrenoxVK gifview minimal)
 
 for tool in Xvfb xdotool gifview convert compare weston; do

@@ -6,6 +6,11 @@ endif()
 
 include(GNUInstallDirs)
 
+# Directories the install makes are rwxr-xr-x whatever the umask (under 002 they came out
+# group-writable, which a distribution rejects); files already get fixed modes.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
 # The AppStream id names the menu entry and the metadata file alike.
 set(TRENOX_APP_ID "invalid.trenox.trenoxvk")
 set(packaging "${PROJECT_SOURCE_DIR}/packaging")
@@ -37,7 +42,9 @@ function(install_gzipped source destination)
   add_custom_target("gzip_${name}" ALL DEPENDS "${compressed}")
   install(FILES "${compressed}" DESTINATION "${destination}")
 endfunction()
-install_gzipped("${packaging}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
+# The manual page carries the project version.
+configure_file("${packaging}/TrenoxVK.1.in" "${PROJECT_BINARY_DIR}/TrenoxVK.1" @ONLY)
+install_gzipped("${PROJECT_BINARY_DIR}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
 install_gzipped("${packaging}/changelog" "${doc_dir}")
 install(FILES "${packaging}/copyright" DESTINATION "${doc_dir}")
 

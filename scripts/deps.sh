@@ -12,6 +12,8 @@ testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick open
 testing+=(weston xwayland libdecor-0-plugin-1-cairo)
 # TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
+# The release (it builds the Windows program and the page too): its zip, and the check that two builds match.
+testing+=(zip unzip diffoscope)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;

@@ -16,6 +16,10 @@ for workflow in default windows fuzz asan clang web; do
   cmake --workflow --preset "$workflow"
 done
 
+# The release, bit for bit: assembled from the trees above, and built again (release workflow) in a
+# fresh clone in another folder under another umask, time zone and locale; the checksums must agree.
+tests/release/reproducible_test.sh
+
 # clang-tidy over the repo's own sources, with the checks that .clang-tidy keeps.
 cmake --preset tidy >/dev/null
 run-clang-tidy -quiet -j 2 -p build-tidy "^$PWD/(app|bench|frames|input|packaging|playback|tests|tools)/"

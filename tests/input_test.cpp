@@ -83,7 +83,8 @@ TEST(Keys, StarDotAndSpaceStopARunElseStepOneForward) {
 
 TEST(Keys, OtherKeysChangeNothing) {
     Viewer viewer;
-    for (const std::int16_t key : {'a', 'Z', '0', '=', '_', '<', '\r', '\b', '\t', '\0', '\xE9'}) {
+    const std::initializer_list<std::int16_t> others = {'a', 'Z', '0', '=', '_', '<', '\r', '\b', '\t', 0, 0xE9, -1};
+    for (const std::int16_t key : others) {
         viewer.input.Dispatch(InputEvent::Typed(key));
         EXPECT_EQ(viewer.Steps(1), Steps{1}) << "key " << key;
     }

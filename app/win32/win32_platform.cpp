@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,27 @@ std::int16_t ModifiersOf(WPARAM keys) {
                                      ((keys & MK_CONTROL) != 0 ? kCtrlDown : 0) | (altDown ? kAltDown : 0));
 }
 
+// The picture is enlarged by the largest whole factor the DPI allows (2 from 192 DPI, 200 %), each
+// of its pixels a block of one colour: never smoothed, never a quarter of its size.
+int ScaleFor(UINT dpi) { return std::max(1, static_cast<int>(dpi / USER_DEFAULT_SCREEN_DPI)); }
+
+// Windows 10's per-monitor DPI calls, looked up at run time: Windows 7 and 8 lack them.
+template <typename Function>
+Function User32Function(const char* name) {
+    // Through void*: GetProcAddress's FARPROC is no function type of its own.
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+const auto kGetDpiForWindow = User32Function<decltype(&GetDpiForWindow)>("GetDpiForWindow");
+const auto kAdjustWindowRectExForDpi = User32Function<decltype(&AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
+
+UINT WindowDpi(HWND hwnd) {
+    if (kGetDpiForWindow != nullptr) return kGetDpiForWindow(hwnd);
+    HDC screen = GetDC(nullptr);  // before Windows 10: the system's DPI
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
 }  // namespace
 
 bool Win32Platform::Open(HINSTANCE instance) {
@@ -50,19 +72,12 @@ bool Win32Platform::Open(HINSTANCE instance) {
     windowClass.lpszClassName = kWindowClass;
     if (RegisterClassExA(&windowClass) == 0) return false;
 
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    RECT workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
-    const int top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
-
     opened_ = this;
-    hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClass, kCaption.data(), kWindowStyle, left, top, width, height,
-                            nullptr, nullptr, instance, nullptr);
+    // Created hidden at 100 %, then sized for the DPI of the monitor it is on.
+    hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClass, kCaption.data(), kWindowStyle, 0, 0, kClientWidth,
+                            kClientHeight, nullptr, nullptr, instance, nullptr);
     if (hwnd_ == nullptr) return false;
+    FitToDpi(WindowDpi(hwnd_), nullptr);
 
     dib_.header.biSize = sizeof dib_.header;
     dib_.header.biPlanes = 1;
@@ -72,6 +87,33 @@ bool Win32Platform::Open(HINSTANCE instance) {
     dib_.header.biHeight = -kFrameHeight;  // negative: rows run top down, as the decoder writes them
     dib_.header.biClrUsed = std::size(dib_.colours);
     return true;
+}
+
+void Win32Platform::FitToDpi(UINT dpi, const RECT* suggested) {
+    scale_ = ScaleFor(dpi);
+    RECT frame{0, 0, kClientWidth * scale_, kClientHeight * scale_};
+    if (kAdjustWindowRectExForDpi != nullptr)
+        kAdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    else
+        AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    int left = 0;
+    int top = 0;
+    if (suggested != nullptr) {
+        left = suggested->left;
+        top = suggested->top;
+    } else {
+        RECT workArea{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+        left = workArea.left + (workArea.right - workArea.left - width) / 2;
+        top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
+    }
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int Win32Platform::PicturePixel(int windowPixel) const {
+    return windowPixel >= 0 ? windowPixel / scale_ : (windowPixel - scale_ + 1) / scale_;
 }
 
 void Win32Platform::Run() {
@@ -105,8 +147,16 @@ void Win32Platform::ShowPicture(const Picture& picture) {
 
 void Win32Platform::Draw(HDC dc) const {
     if (!showing_) return;
-    SetDIBitsToDevice(dc, 0, 0, kFrameWidth, kFrameHeight, 0, 0, 0, kFrameHeight, dibPixels_.data(),
-                      reinterpret_cast<const BITMAPINFO*>(&dib_), DIB_RGB_COLORS);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(&dib_);
+    if (scale_ == 1) {
+        SetDIBitsToDevice(dc, 0, 0, kFrameWidth, kFrameHeight, 0, 0, 0, kFrameHeight, dibPixels_.data(), info,
+                          DIB_RGB_COLORS);
+        return;
+    }
+    // COLORONCOLOR repeats pixels and blends none: at a whole factor, blocks of one colour.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, 0, 0, kFrameWidth * scale_, kFrameHeight * scale_, 0, 0, kFrameWidth, kFrameHeight,
+                  dibPixels_.data(), info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 void Win32Platform::ProcessPendingEvents() {
@@ -127,8 +177,9 @@ LRESULT CALLBACK Win32Platform::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 }
 
 LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    const int x = GET_X_LPARAM(lParam);
-    const int y = GET_Y_LPARAM(lParam);
+    // The handlers see picture pixels, so that pace and clicks act alike at every scale.
+    const int x = PicturePixel(GET_X_LPARAM(lParam));
+    const int y = PicturePixel(GET_Y_LPARAM(lParam));
     switch (message) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) break;
@@ -148,6 +199,12 @@ LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd_, &paint);
             return 0;
         }
+        case WM_DPICHANGED:
+            // Moved to a monitor of another DPI: the new factor there (both halves carry the same DPI);
+            // Windows passes its suggested rectangle's address in lParam.
+            FitToDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));  // NOLINT(performance-no-int-to-ptr)
+            InvalidateRect(hwnd_, nullptr, FALSE);
+            return 0;
         case WM_CHAR: input_.Dispatch(InputEvent::Typed(static_cast<std::int16_t>(wParam))); return 0;
         case WM_MOUSEMOVE: input_.Dispatch(InputEvent::Moved(x, y, ButtonsOf(wParam), ModifiersOf(wParam))); return 0;
         case WM_LBUTTONDOWN:

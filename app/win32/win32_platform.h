@@ -37,6 +37,11 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Draw(HDC dc) const;
+    // Sizes the window for the monitor's DPI: centred on the work area, or at `suggested`'s corner
+    // when Windows moves it to a monitor of another DPI.
+    void FitToDpi(UINT dpi, const RECT* suggested);
+    // A window pixel's coordinate as a picture pixel's (floor, so that -1 stays outside).
+    int PicturePixel(int windowPixel) const;
 
     // An 8-bit DIB header with its colour table, as SetDIBitsToDevice takes it.
     static constexpr WORD kBitsPerPixel = 8;
@@ -52,6 +57,7 @@ private:
     HWND hwnd_ = nullptr;
     bool showing_ = false;  // Picture1 shows nothing until frame 1
     bool active_ = false;   // the window has been activated
+    int scale_ = 1;         // each picture pixel shows as a scale_ x scale_ block of window pixels
     PaletteDib dib_{};
     // The picture shown, decoded; 800 bytes a row keeps the rows DWORD-aligned, as a DIB wants.
     std::array<std::uint8_t, static_cast<std::size_t>(kFrameWidth) * kFrameHeight> dibPixels_{};

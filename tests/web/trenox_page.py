@@ -59,11 +59,12 @@ RECORDER = """
 """
 
 
-# The window's layout, as the program's own header defines it.
+# The window's layout, as the program's own headers define it.
 _HEADER = (SOURCE_DIR / "app" / "trenox_vk.h").read_text()
+_PICTURE_AREA = (SOURCE_DIR / "input" / "picture_area.h").read_text()
 CAPTION = "".join(re.findall(r'"([^"]*)"', re.search(r"kCaption\s*=((?:\s*\"[^\"]*\")+);", _HEADER).group(1)))
-CLIENT_WIDTH = int(re.search(r"kClientWidth = (\d+);", _HEADER).group(1))
-CLIENT_HEIGHT = int(re.search(r"kClientHeight = (\d+);", _HEADER).group(1))
+CLIENT_WIDTH = int(re.search(r"kClientWidth = (\d+);", _PICTURE_AREA).group(1))
+CLIENT_HEIGHT = int(re.search(r"kClientHeight = (\d+);", _PICTURE_AREA).group(1))
 
 
 def decode_frames():

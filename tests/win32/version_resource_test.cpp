@@ -1,13 +1,16 @@
-// Reads the resources of a built TrenoxVK.exe the way Windows' own file properties do, and checks
-// the version fields, their language and the application icon. Usage: version_resource_test <exe>
+// Reads the resources of a built TrenoxVK.exe the way Windows' own file properties and loader do,
+// and checks the version fields against the project's version, their language, the application
+// icon and the manifest. Usage: version_resource_test <exe>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/version.h"
 #include "app/win32/resource_ids.h"
 
 namespace {
@@ -15,6 +18,9 @@ namespace {
 constexpr WORD kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);  // 0x0409
 constexpr WORD kUnicodeCodePage = 1200;
 constexpr int kIconSize = 32;
+constexpr DWORD kVersionNumbers[] = {TRENOXVK_VERSION_NUMBERS};
+constexpr DWORD kVersionMS = MAKELONG(kVersionNumbers[1], kVersionNumbers[0]);
+constexpr DWORD kVersionLS = MAKELONG(kVersionNumbers[3], kVersionNumbers[2]);
 
 int failures = 0;
 
@@ -49,17 +55,18 @@ void CheckVersionBlock(const char* exe) {
     Check(haveFixed, "the version resource has its fixed part");
     if (haveFixed) {
         Check(fixed->dwSignature == VS_FFI_SIGNATURE, "the fixed part carries its signature");
-        Check(fixed->dwFileVersionMS == MAKELONG(0, 1) && fixed->dwFileVersionLS == 0, "file version number 1.0.0.0");
-        Check(fixed->dwProductVersionMS == MAKELONG(0, 1) && fixed->dwProductVersionLS == 0,
-              "product version number 1.0.0.0");
+        Check(fixed->dwFileVersionMS == kVersionMS && fixed->dwFileVersionLS == kVersionLS,
+              "file version number " TRENOXVK_VERSION);
+        Check(fixed->dwProductVersionMS == kVersionMS && fixed->dwProductVersionLS == kVersionLS,
+              "product version number " TRENOXVK_VERSION);
         Check(fixed->dwFileType == VFT_APP, "file type application");
     }
 
     const struct {
         const char* name;
         const char* expected;
-    } strings[] = {{"FileVersion", "1.00"},
-                   {"ProductVersion", "1.00"},
+    } strings[] = {{"FileVersion", TRENOXVK_VERSION},
+                   {"ProductVersion", TRENOXVK_VERSION},
                    {"InternalName", "TrenoxVK"},
                    {"OriginalFilename", "TrenoxVK.exe"}};
     for (const auto& field : strings) {
@@ -90,6 +97,19 @@ void CheckResourceLanguageAndIcon(const char* exe) {
     HANDLE icon = LoadImageA(module, MAKEINTRESOURCEA(TRENOXVK_ICON), IMAGE_ICON, kIconSize, kIconSize, 0);
     Check(icon != nullptr, "the application icon loads at 32 x 32");
     if (icon != nullptr) DestroyIcon(static_cast<HICON>(icon));
+
+    // The manifest Windows reads when it starts the program: as the invoking user, Windows 7 to 11,
+    // scaled for each monitor's DPI by the program itself.
+    HRSRC manifest = FindResourceA(module, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    HGLOBAL loaded = manifest != nullptr ? LoadResource(module, manifest) : nullptr;
+    Check(loaded != nullptr, "the program carries its application manifest");
+    if (loaded != nullptr) {
+        const std::string_view text(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, manifest));
+        for (const char* part : {"level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" /* Windows 10 */,
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" /* Windows 7 */, ">true/pm</dpiAware>",
+                                 ">PerMonitorV2, PerMonitor</dpiAwareness>"})
+            Check(text.find(part) != std::string_view::npos, std::string("the manifest declares ") + part);
+    }
     FreeLibrary(module);
 }
 

@@ -1,0 +1,122 @@
+// Options of TrenoxVK: one table, from which both the parsing and the usage text come.
+#include "app/command_line.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "app/version.h"
+
+namespace {
+
+constexpr int kUsageError = 2;  // as getopt-based programs end on a wrong command line
+
+// Returns the exit status when the option answers the command line by itself.
+using ApplyOption = std::optional<int> (*)(std::string_view value, RunOptions& run, std::FILE* out);
+
+struct Option {
+    std::string_view name;      // "--name"; "--name=VALUE" when `value` is set
+    std::string_view shortName;  // "-x", or empty
+    std::string_view value;     // what the value stands for, as the usage shows it; empty: takes none
+    std::string_view help;
+    ApplyOption apply;
+};
+
+std::optional<int> PrintHelp(std::string_view, RunOptions&, std::FILE* out);
+std::optional<int> PrintVersion(std::string_view, RunOptions&, std::FILE* out);
+
+// A new option is one more line here (and its field in RunOptions).
+constexpr Option kOptions[] = {
+    {"--help", "-h", "", "print this help and exit", PrintHelp},
+    {"--version", "-V", "", "print the name and version and exit", PrintVersion},
+};
+
+constexpr std::string_view kAbout =
+    "Usage: TrenoxVK [OPTION]\n"
+    "An animated cross-section of a single-crankshaft opposed-piston engine, in one window.\n";
+
+constexpr std::string_view kInput =
+    "Keys:\n"
+    "  + or ,         run forward (the crank turns clockwise)\n"
+    "  -              run backward\n"
+    "  /              stop if running, else step one frame back\n"
+    "  *, . or space  stop if running, else step one frame forward\n"
+    "  Esc            end the program\n"
+    "Mouse:\n"
+    "  pointer move   sets the pace: fast near the top or left edge, slower towards\n"
+    "                 the bottom-right corner\n"
+    "  click          manual mode: moving the pointer down steps forward, up steps\n"
+    "                 back; a second click resumes the run\n"
+    "  double-click   end the program\n";
+
+constexpr std::string_view kExitStatus =
+    "Exit status:\n"
+    "  0  ended by Esc, a double-click, closing the window, SIGTERM, SIGINT or SIGHUP,\n"
+    "     or the display going away; or --help or --version\n"
+    "  1  no display, an X protocol error, or a screen that is not 24- or 32-bit\n"
+    "     TrueColor\n"
+    "  2  a wrong command line\n";
+
+void Print(std::FILE* to, std::string_view text) { std::fwrite(text.data(), 1, text.size(), to); }
+
+void PrintUsage(std::FILE* to) {
+    Print(to, kAbout);
+    Print(to, "\nOptions:\n");
+    for (const Option& option : kOptions) {
+        char left[64];
+        std::snprintf(left, sizeof left, "  %.*s%s%.*s%s%.*s", static_cast<int>(option.shortName.size()),
+                      option.shortName.data(), option.shortName.empty() ? "    " : ", ",
+                      static_cast<int>(option.name.size()), option.name.data(), option.value.empty() ? "" : "=",
+                      static_cast<int>(option.value.size()), option.value.data());
+        std::fprintf(to, "%-16s %.*s\n", left, static_cast<int>(option.help.size()), option.help.data());
+    }
+    Print(to, "\n");
+    Print(to, kInput);
+    Print(to, "\n");
+    Print(to, kExitStatus);
+}
+
+// Output that could not be written (a closed or full stdout) is a failure, as in coreutils.
+int Flushed(std::FILE* out) { return std::fflush(out) == 0 && std::ferror(out) == 0 ? EXIT_SUCCESS : EXIT_FAILURE; }
+
+std::optional<int> PrintHelp(std::string_view, RunOptions&, std::FILE* out) {
+    PrintUsage(out);
+    return Flushed(out);
+}
+
+std::optional<int> PrintVersion(std::string_view, RunOptions&, std::FILE* out) {
+    Print(out, "TrenoxVK " TRENOXVK_VERSION "\n");
+    return Flushed(out);
+}
+
+int UsageError(std::FILE* err, const char* problem, std::string_view argument) {
+    std::fprintf(err, "TrenoxVK: %s '%.*s'\n", problem, static_cast<int>(argument.size()), argument.data());
+    PrintUsage(err);
+    return kUsageError;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const argv[], OutputStreams streams) {
+    CommandLine result;
+    for (int i = 1; i < argc && !result.exitStatus; ++i) {
+        const std::string_view argument = argv[i];
+        const std::string_view name = argument.substr(0, argument.find('='));
+        const Option* match = nullptr;
+        for (const Option& option : kOptions)
+            if (name == option.name || (!option.shortName.empty() && argument == option.shortName)) match = &option;
+        if (match == nullptr) {
+            const char* problem = argument.starts_with('-') ? "unknown option" : "unexpected argument";
+            result.exitStatus = UsageError(streams.err, problem, argument);
+            break;
+        }
+        const bool hasValue = name.size() < argument.size();
+        if (hasValue == match->value.empty()) {
+            const char* problem = hasValue ? "option takes no value" : "option needs a value";
+            result.exitStatus = UsageError(streams.err, problem, argument);
+            break;
+        }
+        const std::string_view value = hasValue ? argument.substr(name.size() + 1) : std::string_view{};
+        result.exitStatus = match->apply(value, result.run, streams.out);
+    }
+    return result;
+}
