@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up of TrenoxVK beside two anchors in one run, with the project's start-up benchmark: gifview
-# playing the same eighteen frames, and a minimal Xlib program that only shows frame 1.
+# playing the same eighteen frames, and a minimal Xlib program that only shows frame 1; then, in one
+# weston, TrenoxVK's Wayland session beside a minimal wl_shm client that only shows frame 1.
 # Usage: bench/compare_startup.sh [build directory, default build/]
 set -euo pipefail
 export LC_ALL=C
@@ -13,7 +14,7 @@ gif_delay=100         # hundredths of a second per frame: the program's starting
 client_area=799x598   # kClientWidth x kClientHeight of input/picture_area.h: the part of each frame on screen
 programs=(TrenoxVK gifview minimal)
 
-for tool in Xvfb xdotool gifview convert compare; do
+for tool in Xvfb xdotool gifview convert compare weston; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is missing; scripts/deps.sh test installs it" >&2; exit 1; }
 done
 
@@ -22,7 +23,7 @@ declare -A label=([TrenoxVK]=TrenoxVK [gifview]="gifview $(gifview --version | h
 
 # Builds what is missing or out of date; nothing is rebuilt when the build is current.
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --parallel 2 --target TrenoxVK trenox_startup trenox_minimal_xlib >/dev/null
+cmake --build "$build" --parallel 2 --target TrenoxVK trenox_startup trenox_minimal_xlib trenox_minimal_wayland >/dev/null
 startup=$build/bench/trenox_startup
 
 work=$(mktemp -d)
@@ -59,6 +60,13 @@ for round in $(seq "$rounds"); do
     measure "$name"
   done
 done
+# Wayland: both in the same weston, started in turn; lines "<1 or 2> <ms> <MB>".
+for round in $(seq "$rounds"); do
+  echo "round $round of $rounds: in weston, TrenoxVK and minimal wl_shm, $starts starts each" >&2
+  "$startup" --weston --each "$starts" -- "$build/TrenoxVK" -- "$build/bench/trenox_minimal_wayland" >>"$work/wayland"
+done
+awk '$1 == 1 { print $2, $3 }' "$work/wayland" >"$work/TrenoxVK-wayland"
+awk '$1 == 2 { print $2, $3 }' "$work/wayland" >"$work/minimal-wayland"
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Median of column $2 of file $1.
@@ -86,3 +94,19 @@ for anchor in gifview minimal; do
   printf '%-20s %17s x %22s %18s x\n' "TrenoxVK / ${label[$anchor]%% *}" \
     "$(ratio "${start[TrenoxVK]}" "${start[$anchor]}")" "" "$(ratio "${peak[TrenoxVK]}" "${peak[$anchor]}")"
 done
+
+echo
+echo "Start-up in weston $(weston --version | awk '{print $2}') (X11 backend on Xvfb, pixman): medians of $((rounds * starts)) starts each"
+printf '%-20s %18s %22s %20s\n' "" "start to frame 1" "(fastest to slowest)" "peak memory (VmHWM)"
+label[TrenoxVK-wayland]="TrenoxVK (Wayland)"
+label[minimal-wayland]="minimal wl_shm"
+for name in TrenoxVK-wayland minimal-wayland; do
+  start[$name]=$(median "$work/$name" 1)
+  peak[$name]=$(median "$work/$name" 2)
+  read -r fastest slowest < <(spread "$work/$name")
+  printf '%-20s %15.1f ms %11.1f to %5.1f ms %17.1f MB\n' "${label[$name]}" "${start[$name]}" "$fastest" "$slowest" \
+    "${peak[$name]}"
+done
+printf '%-20s %17s x %22s %18s x\n' "TrenoxVK / minimal" "$(ratio "${start[TrenoxVK-wayland]}" "${start[minimal-wayland]}")" \
+  "" "$(ratio "${peak[TrenoxVK-wayland]}" "${peak[minimal-wayland]}")"
+printf '%-20s %58s\n' "Wayland - X11 peak" "$(awk -v a="${peak[TrenoxVK-wayland]}" -v b="${peak[TrenoxVK]}" 'BEGIN { printf "%+.1f MB", a - b }')"

@@ -19,7 +19,8 @@ echo "package: $(basename "$deb")"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-[[ "$depends" == *libx11-6* && "$depends" == *libxext6* && -z "$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -vxE 'libc6|libgcc-s1|libstdc\+\+6|libx11-6|libxext6')" ]] || session_fail "Depends is not libx11-6, libxext6 and the C/C++ runtime only"
+[[ "$depends" == *libx11-6* && "$depends" == *libxext6* && -z "$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -vxE 'libc6|libgcc-s1|libstdc\+\+6|libx11-6|libxext6|libwayland-client0|libxkbcommon0|libdecor-0-0')" ]] || session_fail "Depends is not libx11-6, libxext6, the Wayland layer's libwayland-client0, libxkbcommon0 and libdecor-0-0, and the C/C++ runtime only"
+[[ "$(dpkg-deb --field "$deb" Recommends)" == libdecor-0-plugin-1-cairo ]] || session_fail "Recommends is not libdecor's Cairo plugin"
 [ "$(dpkg-deb --field "$deb" Package)" = trenoxvk ] || session_fail "package name"
 
 root="$work/root"
@@ -46,7 +47,7 @@ for size in "${icon_sizes[@]}"; do
     session_fail "icon $icon is not a ${size}x${size} PNG"
 done
 # Nothing else: no build-tree or development files leak into the package.
-unexpected=$(cd "$root" && find . -type f ! -path './usr/bin/TrenoxVK' ! -path "./usr/share/applications/$app_id.desktop" \
+unexpected=$(cd "$root" && find . -type f ! -path './usr/bin/TrenoxVK' ! -path './usr/lib/*/trenoxvk/trenoxvk-wayland.so' ! -path "./usr/share/applications/$app_id.desktop" \
   ! -path './usr/share/icons/hicolor/*' ! -path "./usr/share/metainfo/$app_id.metainfo.xml" \
   ! -path './usr/share/man/man1/TrenoxVK.1.gz' ! -path './usr/share/doc/trenoxvk/changelog.gz' \
   ! -path './usr/share/doc/trenoxvk/copyright')

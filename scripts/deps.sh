@@ -3,9 +3,13 @@
 set -euo pipefail
 
 build=(cmake g++ make pkg-config libx11-dev libxext-dev libgtest-dev libbenchmark-dev libcairo2-dev libxdamage-dev)
+# The Wayland layer: libwayland-client (wayland-scanner and xdg-shell for the benchmark's client), libxkbcommon, libdecor.
+build+=(libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev)
 testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick openbox clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine wine64 clang-tidy wmctrl desktop-file-utils dpkg-dev lintian appstream man-db groff-base
   gifsicle)
+# The Wayland session's tests: weston on Xvfb, libdecor's title bar, Xwayland for the X11 program.
+testing+=(weston xwayland libdecor-0-plugin-1-cairo)
 # TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
 # The release (it builds the Windows program and the page too): its zip, and the check that two builds match.

@@ -1,6 +1,8 @@
 // The suite's shared state, and main(): which program to test and whether a window manager runs.
 #include "tests/e2e/e2e_environment.h"
 
+#include "tests/e2e/weston_session.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -16,7 +18,10 @@ std::unique_ptr<XServer>& ServerSlot() {
 // Ends the shared X server (and its window manager) once every test has run.
 class SharedServerEnvironment final : public ::testing::Environment {
 public:
-    void TearDown() override { ServerSlot().reset(); }
+    void TearDown() override {
+        EndSharedCompositor();
+        ServerSlot().reset();
+    }
 };
 
 std::vector<std::string> SplitWords(const std::string& text) {
@@ -40,6 +45,7 @@ XServer& SharedServer() {
         std::cerr << "no free X display could be started\n";
         std::exit(EXIT_FAILURE);
     }
+    if (Options().inWeston) StartSharedCompositor(*server);
     return *server;
 }
 
@@ -94,7 +100,7 @@ void ProgramTest::ExpectKeyShows(const std::string& keyName, int wanted) {
     ExpectShowsAndHolds(*program_, wanted, keyName);
 }
 
-// Usage: trenox_e2e [gtest options] [--window-manager] [--without-mit-shm] -- program [arguments...]
+// Usage: trenox_e2e [gtest options] [--window-manager] [--without-mit-shm] [--weston] -- program [arguments...]
 // The program may instead come from TRENOX_E2E_PROGRAM (split at spaces), the window manager
 // from TRENOX_E2E_WINDOW_MANAGER=1.
 int main(int argc, char** argv) {
@@ -105,6 +111,8 @@ int main(int argc, char** argv) {
             options.withWindowManager = true;
         } else if (std::strcmp(argv[i], "--without-mit-shm") == 0) {
             options.withSharedMemory = false;
+        } else if (std::strcmp(argv[i], "--weston") == 0) {
+            options.inWeston = true;
         } else if (std::strcmp(argv[i], "--") == 0) {
             options.command.assign(argv + i + 1, argv + argc);
             break;

@@ -40,7 +40,7 @@ FrameCatalog::FrameCatalog() {
     }
     for (int k = 0; k < kFrameCount; ++k) {
         const Picture& picture = holders[static_cast<std::size_t>(k)];
-        Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea)};
+        Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea), {}};
         ColourSink sink{shown.pixels.data(), kClientWidth, {kClientWidth, kClientHeight}, picture.palette};
         DrawPicture(picture, sink);
         byHash_.emplace(HashRegion(shown, {}), k);
@@ -54,7 +54,8 @@ bool FrameCatalog::Matches(int frameIndex, const Capture& capture, ClientOffset 
         const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
         const std::uint32_t* want = &expected[static_cast<std::size_t>(y) * kClientWidth];
         for (int x = 0; x < kClientWidth; ++x) {
-            if ((row[x] & kRgbMask) != want[x]) return false;
+            if ((row[x] & kRgbMask) != want[x] && !(capture.covered && capture.covered->Contains(x + offset.x, y + offset.y)))
+                return false;
         }
     }
     return true;
@@ -62,6 +63,13 @@ bool FrameCatalog::Matches(int frameIndex, const Capture& capture, ClientOffset 
 
 std::optional<int> FrameCatalog::Identify(const Capture& capture, ClientOffset offset) const {
     if (!Fits(capture, offset)) return std::nullopt;
+    // Part of the picture covered: no hash of the whole, so each frame is compared in turn.
+    if (capture.covered) {
+        for (int k = 0; k < kFrameCount; ++k) {
+            if (Matches(k, capture, offset)) return k + 1;
+        }
+        return std::nullopt;
+    }
     const auto found = byHash_.find(HashRegion(capture, offset));
     if (found == byHash_.end() || !Matches(found->second, capture, offset)) return std::nullopt;
     return found->second + 1;

@@ -12,11 +12,21 @@
 // this before any X header.
 #include "app/trenox_vk.h"
 
+// Pixels of a capture that are not the program's: a compositor's pointer drawn over the picture.
+struct CoveredBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;   // one past the last column
+    int bottom = 0;  // one past the last row
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
 // A screenshot of a window, 0x00RRGGBB per pixel, top row first.
 struct Capture {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
+    std::optional<CoveredBox> covered;  // left out of every comparison
 };
 
 // Where the client area starts inside a captured window (non-zero when the capture has a frame).

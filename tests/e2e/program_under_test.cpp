@@ -21,6 +21,9 @@ constexpr std::chrono::milliseconds kPollInterval{3};
 constexpr std::chrono::milliseconds kWakeInterval{50};  // longest sleep between looks at the connection
 constexpr long kCloseSourceApplication = 1;  // _NET_CLOSE_WINDOW sent on behalf of a user's action
 
+// A Wayland session's compositor window, watched instead of one found by caption; 0 on X11.
+Window compositorOutput = None;
+
 // Windows come and go while the tree is walked; a request on a vanished one is not a test failure.
 int IgnoreXErrors(Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
 
@@ -90,19 +93,61 @@ void SendClientMessage(Display* display, Window to, const WmMessage& message, lo
     XFlush(display);
 }
 
+Capture CaptureOf(Display* display, Window window);
+
 // A window that opens under the pointer would get a pointer move, and with it a new pace.
-ChildProcess StartWithPointerAside(const XServer& server, const std::vector<std::string>& command, bool yielding) {
+ChildProcess StartWithPointerAside(const XServer& server, const FrameCatalog& frames,
+                                   const std::vector<std::string>& command, bool yielding) {
     RunTool({"xdotool", "mousemove", "0", "0"}, server.Name());
+    // The window of the program before may linger a few of the compositor's repaints: it must not
+    // be taken for this one's.
+    constexpr std::chrono::milliseconds kLingering{2000};
+    const auto gone = std::chrono::steady_clock::now() + kLingering;
+    while (compositorOutput != None && std::chrono::steady_clock::now() < gone &&
+           frames.Locate(CaptureOf(server.Connection(), compositorOutput)).has_value())
+        std::this_thread::sleep_for(kPollInterval);
     return ChildProcess::Start(command, server.Name(), /*quiet=*/false, yielding);
 }
 
+// The whole of `window` as it is on the screen now; empty if it cannot be read.
+Capture CaptureOf(Display* display, Window window) {
+    Capture capture;
+    if (window == None) return capture;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0) return capture;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return capture;
+    capture.width = image->width;
+    capture.height = image->height;
+    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
+    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
+                          image->blue_mask == 0xFF;
+    for (int y = 0; y < capture.height; ++y) {
+        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
+        if (plainRgb) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
+                                                                                       image->bytes_per_line);
+            std::copy(row, row + capture.width, out);
+        } else {
+            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    return capture;
+}
+
 }  // namespace
+
+void WatchCompositorOutput(WindowId outputWindow) { compositorOutput = outputWindow; }
+
+WindowId WatchedCompositorOutput() { return compositorOutput; }
 
 int FrameAfter(int frame, int steps) { return (((frame - 1 + steps) % kFrameCount) + kFrameCount) % kFrameCount + 1; }
 
 ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, const std::vector<std::string>& command,
                                    bool yielding)
-    : server_(server), frames_(frames), process_(StartWithPointerAside(server, command, yielding)) {
+    : server_(server), frames_(frames), process_(StartWithPointerAside(server, frames, command, yielding)) {
     XSetErrorHandler(IgnoreXErrors);
     Display* display = server_.Connection();
     int errorBase = 0;
@@ -111,7 +156,7 @@ ProgramUnderTest::ProgramUnderTest(XServer& server, const FrameCatalog& frames, 
     // Found before it is first shown, so that the very first frame drawn is seen too.
     const Deadline deadline = std::chrono::steady_clock::now() + kWindowTimeout;
     while (window_ == None && std::chrono::steady_clock::now() < deadline && process_.Running()) {
-        window_ = FindByCaption(display);
+        window_ = compositorOutput != None ? compositorOutput : FindByCaption(display);
         if (window_ == None) std::this_thread::sleep_for(kPollInterval);
     }
     if (window_ != None) damage_ = XDamageCreate(display, window_, XDamageReportNonEmpty);
@@ -171,30 +216,20 @@ std::optional<SizeLimits> ProgramUnderTest::SizeHints() const {
 }
 
 Capture ProgramUnderTest::CaptureWindow() const {
-    Capture capture;
-    if (window_ == None) return capture;
     Display* display = server_.Connection();
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window_, &attributes) == 0) return capture;
-    XImage* image = XGetImage(display, window_, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    if (image == nullptr) return capture;
-    capture.width = image->width;
-    capture.height = image->height;
-    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
-    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                          image->blue_mask == 0xFF;
-    for (int y = 0; y < capture.height; ++y) {
-        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
-        if (plainRgb) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
-                                                                                       image->bytes_per_line);
-            std::copy(row, row + capture.width, out);
-        } else {
-            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
-        }
-    }
-    XDestroyImage(image);
+    Capture capture = CaptureOf(display, window_);
+    if (capture.pixels.empty()) return capture;
+    // The compositor draws its pointer into the picture, where X draws its own beside it.
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int buttons = 0;
+    if (compositorOutput != None && XQueryPointer(display, window_, &root, &child, &rootX, &rootY, &x, &y, &buttons) != 0)
+        capture.covered = CoveredBox{x - kPointerSpriteReach, y - kPointerSpriteReach, x + kPointerSpriteReach,
+                                      y + kPointerSpriteReach};
     return capture;
 }
 

@@ -35,6 +35,15 @@ struct SizeLimits {
 // An X window id; 0 for none.
 using WindowId = unsigned long;
 
+// The compositor's pointer sprite reaches this far from its hot spot, at scale 1.
+inline constexpr int kPointerSpriteReach = 40;
+
+// In a Wayland session the program's window is a surface inside the compositor's output window on
+// the test's X server: from now on every program's frames are watched there, with the compositor's
+// pointer sprite left out of the comparison.
+void WatchCompositorOutput(WindowId outputWindow);
+WindowId WatchedCompositorOutput();  // 0 on X11
+
 class ProgramUnderTest {
 public:
     // Puts the pointer out of the way, starts `command` and waits for its window to be created.

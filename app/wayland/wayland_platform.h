@@ -1,0 +1,93 @@
+// Wayland platform layer: the main window as an xdg toplevel with libdecor's title bar where the
+// compositor draws none, its pictures in shared memory at the screen's scale, its input as neutral events.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "app/trenox_vk.h"
+#include "app/wayland/shm_buffers.h"
+#include "app/wayland/wayland_input.h"
+#include "input/input_dispatcher.h"
+#include "playback/platform.h"
+
+struct libdecor;
+struct libdecor_configuration;
+struct libdecor_frame;
+struct wl_callback;
+struct wl_compositor;
+struct wl_display;
+struct wl_event_queue;
+struct wl_output;
+struct wl_registry;
+struct wl_seat;
+struct wl_shm;
+struct wl_surface;
+
+class WaylandPlatform final : public Platform {
+public:
+    explicit WaylandPlatform(Trenox_VK& window) : window_(window), input_(window.playback, *this), seat_(input_) {}
+    WaylandPlatform(const WaylandPlatform&) = delete;
+    WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+    // The connection is never closed: the process ends through _Exit, and the compositor frees
+    // what a client leaves.
+    ~WaylandPlatform() = default;
+
+    // Connects to the compositor that WAYLAND_DISPLAY (or WAYLAND_SOCKET) names; false if there is none.
+    bool Connect();
+    // Creates the hidden window; prints one line and returns false if the compositor cannot show it.
+    bool Open();
+    // Shows the window, processes its events until it first becomes active, then runs the playback loop.
+    [[noreturn]] void Run();
+
+    void ShowPicture(const Picture& picture) override;
+    void ProcessPendingEvents() override;
+    [[noreturn]] void Quit() override;
+
+    // What the listeners report.
+    void OnGlobal(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version);
+    void OnGlobalRemoved(std::uint32_t name);
+    void OnOutputScale(const wl_output* output, int scale);
+    void OnSurfaceOutput(const wl_output* output, bool entered);
+    void OnConfigure(libdecor_frame* frame, libdecor_configuration* configuration);
+    void OnPresented() { presenting_ = false; }
+    [[noreturn]] static void OnLost(wl_display* display);
+
+private:
+    bool BindGlobals();
+    void CreateSurface();
+    // Waits up to `timeoutMs` (-1: as long as it takes) for the compositor, reads what it sent and
+    // runs the handlers of `queue` (nullptr: the window's); the other queue's events wait in it.
+    void Pump(wl_event_queue* queue, int timeoutMs);
+    int Scale() const;
+    ShmBuffer& FreeBuffer();
+    void Present(ShmBuffer& buffer);
+
+    struct Output {
+        wl_output* output = nullptr;
+        std::uint32_t name = 0;  // the registry's
+        int scale = 1;
+        bool showsWindow = false;
+    };
+
+    Trenox_VK& window_;
+    InputDispatcher input_;
+    WaylandInput seat_;
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    wl_compositor* compositor_ = nullptr;
+    wl_shm* shm_ = nullptr;
+    wl_seat* seatGlobal_ = nullptr;
+    std::array<Output, 8> outputs_{};
+    wl_surface* surface_ = nullptr;
+    wl_surface* presentSurface_ = nullptr;  // the same surface, its frame callbacks on presentQueue_
+    wl_event_queue* presentQueue_ = nullptr;  // buffer releases and frame callbacks, apart from input
+    wl_callback* presented_ = nullptr;       // the frame callback of the picture last committed
+    ShmBuffers buffers_;
+    libdecor* decor_ = nullptr;
+    libdecor_frame* frame_ = nullptr;
+    int bufferScale_ = 1;      // of the buffer last attached
+    bool configured_ = false;  // the compositor has said how it wants the window
+    bool presenting_ = false;  // a picture committed, not yet shown
+    bool active_ = false;      // the compositor has activated the window
+};
