@@ -10,8 +10,8 @@ namespace {
 
 constexpr int kUsageError = 2;  // as getopt-based programs end on a wrong command line
 
-// Returns the exit status when the option answers the command line by itself.
-using ApplyOption = std::optional<int> (*)(std::string_view value, RunOptions& run, std::FILE* out);
+// Returns the exit status when the option answers the command line by itself, or finds it wrong.
+using ApplyOption = std::optional<int> (*)(std::string_view value, RunOptions& run, OutputStreams streams);
 
 struct Option {
     std::string_view name;      // "--name"; "--name=VALUE" when `value` is set
@@ -21,13 +21,15 @@ struct Option {
     ApplyOption apply;
 };
 
-std::optional<int> PrintHelp(std::string_view, RunOptions&, std::FILE* out);
-std::optional<int> PrintVersion(std::string_view, RunOptions&, std::FILE* out);
+std::optional<int> PrintHelp(std::string_view, RunOptions&, OutputStreams streams);
+std::optional<int> PrintVersion(std::string_view, RunOptions&, OutputStreams streams);
+std::optional<int> ChooseSession(std::string_view kind, RunOptions& run, OutputStreams streams);
 
 // A new option is one more line here (and its field in RunOptions).
 constexpr Option kOptions[] = {
     {"--help", "-h", "", "print this help and exit", PrintHelp},
     {"--version", "-V", "", "print the name and version and exit", PrintVersion},
+    {"--session", "", "wayland|x11", "open the window on Wayland or on X11 only", ChooseSession},
 };
 
 constexpr std::string_view kAbout =
@@ -62,12 +64,12 @@ void PrintUsage(std::FILE* to) {
     Print(to, kAbout);
     Print(to, "\nOptions:\n");
     for (const Option& option : kOptions) {
-        char left[64];
+        char left[40];
         std::snprintf(left, sizeof left, "  %.*s%s%.*s%s%.*s", static_cast<int>(option.shortName.size()),
                       option.shortName.data(), option.shortName.empty() ? "    " : ", ",
                       static_cast<int>(option.name.size()), option.name.data(), option.value.empty() ? "" : "=",
                       static_cast<int>(option.value.size()), option.value.data());
-        std::fprintf(to, "%-16s %.*s\n", left, static_cast<int>(option.help.size()), option.help.data());
+        std::fprintf(to, "%-30s %.*s\n", left, static_cast<int>(option.help.size()), option.help.data());
     }
     Print(to, "\n");
     Print(to, kInput);
@@ -78,20 +80,31 @@ void PrintUsage(std::FILE* to) {
 // Output that could not be written (a closed or full stdout) is a failure, as in coreutils.
 int Flushed(std::FILE* out) { return std::fflush(out) == 0 && std::ferror(out) == 0 ? EXIT_SUCCESS : EXIT_FAILURE; }
 
-std::optional<int> PrintHelp(std::string_view, RunOptions&, std::FILE* out) {
-    PrintUsage(out);
-    return Flushed(out);
-}
-
-std::optional<int> PrintVersion(std::string_view, RunOptions&, std::FILE* out) {
-    Print(out, "TrenoxVK " TRENOXVK_VERSION "\n");
-    return Flushed(out);
-}
-
 int UsageError(std::FILE* err, const char* problem, std::string_view argument) {
     std::fprintf(err, "TrenoxVK: %s '%.*s'\n", problem, static_cast<int>(argument.size()), argument.data());
     PrintUsage(err);
     return kUsageError;
+}
+
+std::optional<int> PrintHelp(std::string_view, RunOptions&, OutputStreams streams) {
+    PrintUsage(streams.out);
+    return Flushed(streams.out);
+}
+
+std::optional<int> PrintVersion(std::string_view, RunOptions&, OutputStreams streams) {
+    Print(streams.out, "TrenoxVK " TRENOXVK_VERSION "\n");
+    return Flushed(streams.out);
+}
+
+std::optional<int> ChooseSession(std::string_view kind, RunOptions& run, OutputStreams streams) {
+    if (kind == "wayland") {
+        run.session = SessionChoice::Wayland;
+    } else if (kind == "x11") {
+        run.session = SessionChoice::X11;
+    } else {
+        return UsageError(streams.err, "no such session", kind);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -116,7 +129,7 @@ CommandLine ParseCommandLine(int argc, const char* const argv[], OutputStreams s
             break;
         }
         const std::string_view value = hasValue ? argument.substr(name.size() + 1) : std::string_view{};
-        result.exitStatus = match->apply(value, result.run, streams.out);
+        result.exitStatus = match->apply(value, result.run, streams);
     }
     return result;
 }

@@ -5,8 +5,14 @@
 #include <cstdio>
 #include <optional>
 
-// What the command line chose about the run itself (none of its options does yet).
-struct RunOptions {};
+// Which kind of display session to open: by default the Wayland compositor the environment names, if
+// it can be reached, else the X display.
+enum class SessionChoice { Either, Wayland, X11 };
+
+// What the command line chose about the run itself.
+struct RunOptions {
+    SessionChoice session = SessionChoice::Either;
+};
 
 struct CommandLine {
     std::optional<int> exitStatus;  // set: the command line is answered, end with this status

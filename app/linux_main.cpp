@@ -1,5 +1,5 @@
 // TrenoxVK on Linux: loads the frames, then opens its window on the Wayland compositor of the
-// session if it can reach one, else on the X display. TRENOX_SESSION=wayland or x11 chooses.
+// session if it can reach one, else on the X display. --session or TRENOX_SESSION chooses.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -15,10 +15,11 @@
 
 namespace {
 
-enum class Session { Either, Wayland, X11 };
+using Session = SessionChoice;
 
-// An unknown value is reported and left out of the choice.
-Session Forced() {
+// The command line's choice, else the environment's; an unknown value there is reported and left out.
+Session Forced(Session chosen) {
+    if (chosen != Session::Either) return chosen;
     const char* forced = std::getenv("TRENOX_SESSION");
     if (forced == nullptr || *forced == '\0') return Session::Either;
     if (std::strcmp(forced, "wayland") == 0) return Session::Wayland;
@@ -57,13 +58,13 @@ RunWaylandSession LoadWaylandModule() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (const CommandLine command = ParseCommandLine(argc, argv, {.out = stdout, .err = stderr}); command.exitStatus)
-        return *command.exitStatus;
+    const CommandLine command = ParseCommandLine(argc, argv, {.out = stdout, .err = stderr});
+    if (command.exitStatus) return *command.exitStatus;
     EndOnSignals();
     // Static: the window lives for the whole run, and the loop never returns to free it.
     static Trenox_VK window;
     if (!window.LoadPictures()) return EXIT_FAILURE;
-    const Session session = Forced();
+    const Session session = Forced(command.run.session);
     if (session == Session::Wayland || (session == Session::Either && NamesCompositor())) {
         const RunWaylandSession runWayland = LoadWaylandModule();
         if (runWayland != nullptr && runWayland(window) == WaylandStart::Failed) return EXIT_FAILURE;

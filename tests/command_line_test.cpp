@@ -90,6 +90,9 @@ TEST(CommandLineTest, WrongArgumentsAreUsageErrors) {
         {{"--version=2"}, "TrenoxVK: option takes no value '--version=2'"},
         {{"-h=1"}, "TrenoxVK: unknown option '-h=1'"},
         {{"--bogus", "--help"}, "TrenoxVK: unknown option '--bogus'"},
+        {{"--session"}, "TrenoxVK: option needs a value '--session'"},
+        {{"--session=mir"}, "TrenoxVK: no such session 'mir'"},
+        {{"--session="}, "TrenoxVK: no such session ''"},
     };
     for (const auto& wrong : cases) {
         const Parsed parsed = Parse(wrong.arguments);
@@ -98,6 +101,16 @@ TEST(CommandLineTest, WrongArgumentsAreUsageErrors) {
         EXPECT_EQ(parsed.err.substr(0, parsed.err.find('\n')), wrong.firstLine);
         ExpectFullUsage(parsed.err);
     }
+}
+
+TEST(CommandLineTest, SessionChoosesWaylandOrX11AndTheLastOneCounts) {
+    EXPECT_EQ(Parse({}).result.run.session, SessionChoice::Either);
+    const Parsed wayland = Parse({"--session=wayland"});
+    EXPECT_FALSE(wayland.result.exitStatus.has_value());
+    EXPECT_EQ(wayland.result.run.session, SessionChoice::Wayland);
+    EXPECT_EQ(wayland.out + wayland.err, "");
+    EXPECT_EQ(Parse({"--session=wayland", "--session=x11"}).result.run.session, SessionChoice::X11);
+    EXPECT_NE(Parse({"--help"}).out.find("--session=wayland|x11"), std::string::npos);
 }
 
 TEST(CommandLineTest, OutputThatCannotBeWrittenFails) {
