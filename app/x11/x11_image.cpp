@@ -14,34 +14,29 @@
 #include <cstdlib>
 
 #include "app/x11/x11_state.h"
+#include "frames/pixel_format.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
 namespace {
 
-// Where one 8-bit colour channel goes in a pixel of the visual.
-struct ChannelPlace {
-    int shift;
-    int bits;
-};
-
-// A visual's colour masks are contiguous runs of bits.
-ChannelPlace PlaceOf(unsigned long mask) {
-    const int shift = std::countr_zero(mask);
-    return {shift, std::countr_one(mask >> shift)};
-}
-
-std::uint32_t Placed(std::uint32_t value, ChannelPlace place) {
-    const int widened = place.bits - 8;
-    return (widened >= 0 ? value << widened : value >> -widened) << place.shift;
+// Decodes `picture` into an image of `Pixel`s, its colour table first turned into the screen's pixels.
+template <class Pixel>
+void DrawInto(XImage* image, const Picture& picture, const PixelFormat& format) {
+    ColourTable<Pixel> colours;
+    format.Convert(picture.palette, colours);
+    ColourSinkOf<Pixel> sink{reinterpret_cast<Pixel*>(image->data), image->bytes_per_line / std::ptrdiff_t{sizeof(Pixel)},
+                             {kClientWidth, kClientHeight}, colours};
+    DrawPicture(picture, sink);
 }
 
 }  // namespace
 
 bool X11Platform::CreateImage() {
     if (!CreateSharedImage()) CreatePlainImage();
-    if (x_->image == nullptr || x_->image->bits_per_pixel != 32) {
-        std::fprintf(stderr, "TrenoxVK: the screen has no 32-bit pixel format for depth %d\n",
+    const int bits = x_->image != nullptr ? x_->image->bits_per_pixel : 0;
+    if (bits != 8 && bits != 16 && bits != 32) {
+        std::fprintf(stderr, "TrenoxVK: the screen has no 8-, 16- or 32-bit pixel format for depth %d\n",
                      DefaultDepth(x_->display, DefaultScreen(x_->display)));
         return false;
     }
@@ -108,18 +103,11 @@ void X11Platform::ReleaseImage() {
 
 void X11Platform::ShowPicture(const Picture& picture) {
     XImage* image = x_->image;
-    const ChannelPlace red = PlaceOf(image->red_mask);
-    const ChannelPlace green = PlaceOf(image->green_mask);
-    const ChannelPlace blue = PlaceOf(image->blue_mask);
-    Palette colours{};  // the picture's colour table in the window's pixel format
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        const std::uint32_t rgb = picture.palette[i];
-        colours[i] = Placed((rgb >> 16) & 0xFFU, red) | Placed((rgb >> 8) & 0xFFU, green) | Placed(rgb & 0xFFU, blue);
+    switch (image->bits_per_pixel) {
+        case 8: DrawInto<std::uint8_t>(image, picture, x_->format); break;
+        case 16: DrawInto<std::uint16_t>(image, picture, x_->format); break;
+        default: DrawInto<std::uint32_t>(image, picture, x_->format); break;
     }
-    ColourSink sink{reinterpret_cast<std::uint32_t*>(image->data),
-                    image->bytes_per_line / std::ptrdiff_t{sizeof(std::uint32_t)}, {kClientWidth, kClientHeight},
-                    colours};
-    DrawPicture(picture, sink);
     // Without shared memory the whole frame goes to the pixmap first: the window never shows half of it.
     if (!x_->sharedMemory)
         XPutImage(x_->display, x_->pixmap, x_->gc, image, 0, 0, 0, 0, kClientWidth, kClientHeight);

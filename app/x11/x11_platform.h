@@ -1,6 +1,7 @@
 // Linux platform layer: the main window as a plain Xlib window, its events as neutral input events.
 // By job: the window and its properties (x11_window.cpp), the image and its presentation
-// (x11_image.cpp), event translation (x11_events.cpp), the process (x11_process.cpp).
+// (x11_image.cpp, its colours x11_colours.cpp), event translation (x11_events.cpp), the process
+// (x11_process.cpp).
 #pragma once
 
 #include <memory>
@@ -40,6 +41,10 @@ private:
     void SetWindowProperties();
     void CentreWithFrame();
     void TakeFocus(unsigned long time);
+
+    // The screen's pixel format; the frames' colours allocated on an indexed screen.
+    bool ChooseColours();
+    bool AllocateColours();
 
     // The image and its presentation.
     bool CreateImage();

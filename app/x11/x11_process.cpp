@@ -81,12 +81,7 @@ bool X11Platform::Open() {
     // Writing to a display that has gone must fail into that handler, not kill the process.
     std::signal(SIGPIPE, SIG_IGN);
 
-    const int screen = DefaultScreen(x_->display);
-    const int depth = DefaultDepth(x_->display, screen);
-    if (DefaultVisual(x_->display, screen)->c_class != TrueColor || (depth != 24 && depth != 32)) {
-        std::fprintf(stderr, "TrenoxVK: the screen is not 24- or 32-bit TrueColor (depth %d)\n", depth);
-        return false;
-    }
+    if (!ChooseColours()) return false;
     CreateWindow();
     handlerContext.ourWindow = x_->window;
     return CreateImage();

@@ -2,6 +2,9 @@
 // and what the events have told so far. Only the layer's own sources include this (it brings Xlib).
 #pragma once
 
+// Before Xlib, whose macros (None) clash with the frames' names.
+#include "frames/pixel_format.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
@@ -36,6 +39,8 @@ struct X11State {
     Window window = None;
     GC gc = nullptr;
 
+    PixelFormat format;              // how the screen shows the frames' colours
+    Colormap colormap = None;        // the window's own, when the screen's default one had no room left
     XImage* image = nullptr;         // the one 799 x 598 image the frames are decoded into
     bool sharedMemory = false;       // the image lives in `segment`, which the server reads
     XShmSegmentInfo segment{};       // Xlib keeps a pointer to this in the shared image, while it lives

@@ -44,10 +44,14 @@ void X11Platform::CreateWindow() {
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                             ExposureMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+    unsigned long given = CWBackPixmap | CWBorderPixel | CWEventMask;
+    if (x_->colormap != None) {
+        attributes.colormap = x_->colormap;
+        given |= CWColormap;
+    }
     x_->window = XCreateWindow(display, RootWindow(display, screen), (DisplayWidth(display, screen) - kClientWidth) / 2,
                                (DisplayHeight(display, screen) - kClientHeight) / 2, kClientWidth, kClientHeight, 0,
-                               CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask,
-                               &attributes);
+                               CopyFromParent, InputOutput, CopyFromParent, given, &attributes);
     XGCValues values{};
     values.graphics_exposures = False;  // copies from our own pixmap never need repairs
     x_->gc = XCreateGC(display, x_->window, GCGraphicsExposures, &values);
@@ -100,6 +104,9 @@ void X11Platform::Show() {
     XWindowAttributes root{};
     XGetWindowAttributes(x_->display, DefaultRootWindow(x_->display), &root);
     x_->managed = (root.all_event_masks & SubstructureRedirectMask) != 0;
+    // A window manager installs the window's own colormap when it gives the window the focus; without
+    // one nobody would.
+    if (!x_->managed && x_->colormap != None) XInstallColormap(x_->display, x_->colormap);
     XMapRaised(x_->display, x_->window);
     XFlush(x_->display);
 }

@@ -15,6 +15,7 @@ struct E2eOptions {
     std::vector<std::string> command;  // the program to test, e.g. {"build/TrenoxVK"} or {"wine", "TrenoxVK.exe"}
     bool withWindowManager = false;     // run openbox on the test display
     bool withSharedMemory = true;       // false: an X server without MIT-SHM, as a remote display is
+    int depth = kDefaultDepth;          // of the X server's screen
 };
 
 // Set once by main() from its command line and the environment.

@@ -179,21 +179,7 @@ Capture ProgramUnderTest::CaptureWindow() const {
     XImage* image = XGetImage(display, window_, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return capture;
-    capture.width = image->width;
-    capture.height = image->height;
-    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
-    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                          image->blue_mask == 0xFF;
-    for (int y = 0; y < capture.height; ++y) {
-        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
-        if (plainRgb) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
-                                                                                       image->bytes_per_line);
-            std::copy(row, row + capture.width, out);
-        } else {
-            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
-        }
-    }
+    capture = frames_.Screen().ToColours(display, image);
     XDestroyImage(image);
     return capture;
 }
