@@ -101,9 +101,9 @@ TEST(ColoursUsed, TheFramesUseNineColours) {
 
 TEST(ColoursUsed, CountsSkippedPixelsAndAbsoluteRunsOnceEach) {
     // 6 x 2: a run of 5s, a delta skipping two pixels (index 0), end of line; absolute 7 8 7, end.
-    Picture picture;
-    ASSERT_EQ(ReadRle8Bitmap(Bitmap(6, 2, {2, 5, 0, 2, 2, 0, 0, 0, 0, 3, 7, 8, 7, 0, 0, 1}), picture),
-              DecodeError::None);
+    const std::vector<std::uint8_t> file = Bitmap(6, 2, {2, 5, 0, 2, 2, 0, 0, 0, 0, 3, 7, 8, 7, 0, 0, 1});
+    Picture picture;  // refers to the file's data
+    ASSERT_EQ(ReadRle8Bitmap(file, picture), DecodeError::None);
     picture.palette[8] = picture.palette[5];  // two indices of one colour: allocated once
     const std::vector<std::uint32_t> used = ColoursUsed(std::span<const Picture>(&picture, 1));
     EXPECT_EQ(used, (std::vector<std::uint32_t>{0x000000, 0x050505, 0x070707}));
