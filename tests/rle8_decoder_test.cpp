@@ -7,31 +7,9 @@
 #include "frames/frame_set.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
+#include "tests/test_bitmaps.h"
 
 namespace {
-
-// Builds a bitmap file around the given RLE8 data, with a grey-ramp colour table.
-std::vector<std::uint8_t> Bitmap(int width, int height, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> file(54 + 1024);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(file.size() + data.size()));
-    put32(10, 1078);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    file[26] = 1;
-    file[28] = 8;
-    put32(30, 1);
-    put32(34, static_cast<std::uint32_t>(data.size()));
-    put32(46, 256);
-    for (std::size_t i = 0; i < 256; ++i) file[54 + 4 * i] = file[55 + 4 * i] = file[56 + 4 * i] = static_cast<std::uint8_t>(i);
-    file.insert(file.end(), data.begin(), data.end());
-    return file;
-}
 
 DecodeError Decode(const std::vector<std::uint8_t>& file, IndexedImage& out) { return DecodeRle8Bitmap(file, out); }
 
@@ -139,31 +117,41 @@ TEST(Rle8Decoder, SurvivesEveryTruncationAndRandomDamageOfAFrame) {
 }
 
 // A frame drawn straight into a window's visible area, as every show does: each pixel in the
-// window's format, and nothing written outside the area, however a fill rounds its runs up.
-TEST(PixelSinks, ADrawnFrameIsTheDecodedFrameClippedToTheVisibleArea) {
+// window's format, and nothing written outside the area, however a fill rounds its runs up; for
+// screens of 8-, 16- and 32-bit pixels.
+template <class Pixel>
+class ColourSinks : public ::testing::Test {};
+using PixelSizes = ::testing::Types<std::uint8_t, std::uint16_t, std::uint32_t>;
+TYPED_TEST_SUITE(ColourSinks, PixelSizes);
+
+TYPED_TEST(ColourSinks, ADrawnFrameIsTheDecodedFrameClippedToTheVisibleArea) {
+    using Pixel = TypeParam;
     constexpr int kVisibleWidth = kFrameWidth - 1;
     constexpr int kVisibleHeight = kFrameHeight - 2;
-    constexpr std::uint32_t kUntouched = 0xDEADBEEF;
     FrameHolders holders;
     ASSERT_EQ(LoadFrameHolders(holders).error, DecodeError::None);
-    Palette inWindowFormat{};  // any one-to-one mapping: here colour and index side by side
-    for (std::size_t i = 0; i < inWindowFormat.size(); ++i) inWindowFormat[i] = 0xFF000000U | static_cast<std::uint32_t>(i);
-    std::vector<std::uint32_t> window(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+    ColourTable<Pixel> inWindowFormat{};  // any one-to-one mapping of the indices
+    for (std::size_t i = 0; i < inWindowFormat.size(); ++i)
+        inWindowFormat[i] = static_cast<Pixel>((i * 0x9E3779B1U) ^ (sizeof(Pixel) > 1 ? 0xA500U : 0U));
+    std::vector<Pixel> window(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
     for (int k = 0; k < kFrameCount; ++k) {
         IndexedImage decoded;
         ASSERT_EQ(DecodeRle8Bitmap(kEmbeddedFrameFiles[static_cast<std::size_t>(k)], decoded), DecodeError::None);
-        std::fill(window.begin(), window.end(), kUntouched);
-        ColourSink sink{window.data(), kFrameWidth, {kVisibleWidth, kVisibleHeight}, inWindowFormat};
-        DrawPicture(holders[static_cast<std::size_t>(k)], sink);
-        int wrong = 0;
-        for (int y = 0; y < kFrameHeight; ++y) {
-            for (int x = 0; x < kFrameWidth; ++x) {
-                const bool visible = x < kVisibleWidth && y < kVisibleHeight;
-                const std::uint32_t want = visible ? inWindowFormat[decoded.At(x, y)] : kUntouched;
-                wrong += window[static_cast<std::size_t>(y) * kFrameWidth + x] != want ? 1 : 0;
+        // Drawn over two different backgrounds: a pixel left out shows one of them either way.
+        for (const Pixel untouched : {Pixel{0}, static_cast<Pixel>(~Pixel{0})}) {
+            std::fill(window.begin(), window.end(), untouched);
+            ColourSinkOf<Pixel> sink{window.data(), kFrameWidth, {kVisibleWidth, kVisibleHeight}, inWindowFormat};
+            DrawPicture(holders[static_cast<std::size_t>(k)], sink);
+            int wrong = 0;
+            for (int y = 0; y < kFrameHeight; ++y) {
+                for (int x = 0; x < kFrameWidth; ++x) {
+                    const bool visible = x < kVisibleWidth && y < kVisibleHeight;
+                    const Pixel want = visible ? inWindowFormat[decoded.At(x, y)] : untouched;
+                    wrong += window[static_cast<std::size_t>(y) * kFrameWidth + x] != want ? 1 : 0;
+                }
             }
+            EXPECT_EQ(wrong, 0) << "frame " << k + 1 << " over " << +untouched;
         }
-        EXPECT_EQ(wrong, 0) << "frame " << k + 1;
     }
 }
 

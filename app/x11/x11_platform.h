@@ -1,24 +1,25 @@
-// Linux platform layer: the main window as a plain Xlib window, its events as Picture1 handler calls.
+// Linux platform layer: the main window as a plain Xlib window, its events as neutral input events.
+// By job: the window and its properties (x11_window.cpp), the image and its presentation
+// (x11_image.cpp, its colours x11_colours.cpp), event translation (x11_events.cpp), the process
+// (x11_process.cpp).
 #pragma once
 
-#include <cstdint>
+#include <memory>
 
 #include "app/trenox_vk.h"
 #include "input/input_dispatcher.h"
 #include "playback/platform.h"
 
 // Xlib's types; its headers stay out of here, whose macros (None, Status) would clash with the core's names.
-struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name
-struct _XGC;       // NOLINT(bugprone-reserved-identifier): Xlib's own name
-struct _XImage;    // NOLINT(bugprone-reserved-identifier): Xlib's own name
-union _XEvent;     // NOLINT(bugprone-reserved-identifier): Xlib's own name
+union _XEvent;   // NOLINT(bugprone-reserved-identifier): Xlib's own name
+struct X11State;  // the layer's X resources and flags, in app/x11/x11_state.h
 
 // SIGTERM, SIGINT and SIGHUP end the process at once with status 0; one ignored at start stays ignored.
 void EndOnSignals();
 
 class X11Platform final : public Platform {
 public:
-    explicit X11Platform(Trenox_VK& window) : window_(window), input_(window.playback, *this) {}
+    explicit X11Platform(Trenox_VK& window);
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
     ~X11Platform();
@@ -35,29 +36,33 @@ public:
     [[noreturn]] void Quit() override;
 
 private:
-    using XId = unsigned long;  // Window, Pixmap, Atom, Time: all XIDs on the wire
-
+    // The window and its window-manager properties.
     void CreateWindow();
     void SetWindowProperties();
+    void CentreWithFrame();
+    void TakeFocus(unsigned long time);
+
+    // The screen's pixel format; the frames' colours allocated on an indexed screen.
+    bool ChooseColours();
+    bool AllocateColours();
+
+    // The image and its presentation.
+    bool CreateImage();
     bool CreateSharedImage();
     void CreatePlainImage();
     void Present();
-    void CentreWithFrame();
-    void TakeFocus(XId time);
+    void ReleaseImage();  // after the connection is closed
+
+    // Event translation.
     void Dispatch(_XEvent& event);
     void OnKey(_XEvent& event);
+    void OnProtocolMessage(_XEvent& event);
+
+    // The process: whether the server refused one of the requests sent since the last sync, instead
+    // of that error ending the program.
+    bool ServerRefusedPending();
 
     Trenox_VK& window_;
     InputDispatcher input_;
-    _XDisplay* display_ = nullptr;
-    XId xWindow_ = 0;
-    _XGC* gc_ = nullptr;
-    _XImage* image_ = nullptr;  // the one 799 x 598 image the frames are decoded into
-    XId sharedSegment_ = 0;     // the server's handle of the image's shared memory, if it has one
-    XId pixmap_ = 0;            // without shared memory: the whole frame goes here first, then to the window
-    bool showing_ = false;
-    bool managed_ = false;      // a window manager ran when the window was shown
-    bool focusTaken_ = false;
-    bool centred_ = false;
-    bool active_ = false;       // the window has had the keyboard focus
+    std::unique_ptr<X11State> x_;
 };

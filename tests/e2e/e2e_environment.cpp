@@ -40,7 +40,7 @@ E2eOptions& Options() {
 
 XServer& SharedServer() {
     std::unique_ptr<XServer>& server = ServerSlot();
-    if (!server) server = XServer::Start(Options().withWindowManager, Options().withSharedMemory);
+    if (!server) server = XServer::Start(Options().withWindowManager, Options().withSharedMemory, Options().depth);
     if (!server) {
         std::cerr << "no free X display could be started\n";
         std::exit(EXIT_FAILURE);
@@ -50,7 +50,8 @@ XServer& SharedServer() {
 }
 
 const FrameCatalog& Frames() {
-    static const FrameCatalog frames;
+    // As the shared server's screen shows them.
+    static const FrameCatalog frames(ScreenColours::Of(SharedServer().Connection()));
     return frames;
 }
 
@@ -100,7 +101,8 @@ void ProgramTest::ExpectKeyShows(const std::string& keyName, int wanted) {
     ExpectShowsAndHolds(*program_, wanted, keyName);
 }
 
-// Usage: trenox_e2e [gtest options] [--window-manager] [--without-mit-shm] [--weston] -- program [arguments...]
+// Usage: trenox_e2e [gtest options] [--window-manager] [--without-mit-shm] [--depth N] [--weston]
+//        -- program [arguments...]
 // The program may instead come from TRENOX_E2E_PROGRAM (split at spaces), the window manager
 // from TRENOX_E2E_WINDOW_MANAGER=1.
 int main(int argc, char** argv) {
@@ -113,6 +115,8 @@ int main(int argc, char** argv) {
             options.withSharedMemory = false;
         } else if (std::strcmp(argv[i], "--weston") == 0) {
             options.inWeston = true;
+        } else if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
+            options.depth = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--") == 0) {
             options.command.assign(argv + i + 1, argv + argc);
             break;
@@ -123,7 +127,8 @@ int main(int argc, char** argv) {
     if (const char* manager = std::getenv("TRENOX_E2E_WINDOW_MANAGER"); manager != nullptr && *manager == '1')
         options.withWindowManager = true;
     if (options.command.empty()) {
-        std::cerr << "usage: " << argv[0] << " [--window-manager] [--without-mit-shm] -- program [arguments...]\n";
+        std::cerr << "usage: " << argv[0]
+                  << " [--window-manager] [--without-mit-shm] [--depth N] -- program [arguments...]\n";
         return EXIT_FAILURE;
     }
     ::testing::AddGlobalTestEnvironment(new SharedServerEnvironment);

@@ -16,6 +16,7 @@ struct E2eOptions {
     bool withWindowManager = false;     // run openbox on the test display
     bool withSharedMemory = true;       // false: an X server without MIT-SHM, as a remote display is
     bool inWeston = false;              // in a Wayland session: weston on the test display
+    int depth = kDefaultDepth;          // of the X server's screen
 };
 
 // Set once by main() from its command line and the environment.

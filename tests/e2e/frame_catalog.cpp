@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
 constexpr std::size_t kClientArea = static_cast<std::size_t>(kClientWidth) * kClientHeight;
 constexpr std::uint64_t kFnvOffset = 14695981039346656037ULL;
 constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
@@ -19,7 +18,7 @@ std::uint64_t HashRegion(const Capture& capture, ClientOffset offset) {
     std::uint64_t hash = kFnvOffset;
     for (int y = 0; y < kClientHeight; ++y) {
         const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
-        for (int x = 0; x < kClientWidth; ++x) hash = (hash ^ (row[x] & kRgbMask)) * kFnvPrime;
+        for (int x = 0; x < kClientWidth; ++x) hash = (hash ^ row[x]) * kFnvPrime;
     }
     return hash;
 }
@@ -31,7 +30,7 @@ bool Fits(const Capture& capture, ClientOffset offset) {
 
 }  // namespace
 
-FrameCatalog::FrameCatalog() {
+FrameCatalog::FrameCatalog(const ScreenColours& screen) : screen_(screen) {
     FrameHolders holders;
     const FrameLoadResult loaded = LoadFrameHolders(holders);
     if (loaded.error != DecodeError::None) {
@@ -40,8 +39,10 @@ FrameCatalog::FrameCatalog() {
     }
     for (int k = 0; k < kFrameCount; ++k) {
         const Picture& picture = holders[static_cast<std::size_t>(k)];
+        Palette colours{};
+        for (std::size_t i = 0; i < colours.size(); ++i) colours[i] = screen.Shown(picture.palette[i]);
         Capture shown{kClientWidth, kClientHeight, std::vector<std::uint32_t>(kClientArea), {}};
-        ColourSink sink{shown.pixels.data(), kClientWidth, {kClientWidth, kClientHeight}, picture.palette};
+        ColourSink sink{shown.pixels.data(), kClientWidth, {kClientWidth, kClientHeight}, colours};
         DrawPicture(picture, sink);
         byHash_.emplace(HashRegion(shown, {}), k);
         shown_[static_cast<std::size_t>(k)] = std::move(shown.pixels);
@@ -54,7 +55,7 @@ bool FrameCatalog::Matches(int frameIndex, const Capture& capture, ClientOffset 
         const std::uint32_t* row = &capture.pixels[static_cast<std::size_t>(y + offset.y) * capture.width + offset.x];
         const std::uint32_t* want = &expected[static_cast<std::size_t>(y) * kClientWidth];
         for (int x = 0; x < kClientWidth; ++x) {
-            if ((row[x] & kRgbMask) != want[x] && !(capture.covered && capture.covered->Contains(x + offset.x, y + offset.y)))
+            if (row[x] != want[x] && !(capture.covered && capture.covered->Contains(x + offset.x, y + offset.y)))
                 return false;
         }
     }

@@ -11,23 +11,7 @@
 // of each of its kFrameCount frames. Xlib's macros (None, Window) clash with its names: include
 // this before any X header.
 #include "app/trenox_vk.h"
-
-// Pixels of a capture that are not the program's: a compositor's pointer drawn over the picture.
-struct CoveredBox {
-    int left = 0;
-    int top = 0;
-    int right = 0;   // one past the last column
-    int bottom = 0;  // one past the last row
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-
-// A screenshot of a window, 0x00RRGGBB per pixel, top row first.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::optional<CoveredBox> covered;  // left out of every comparison
-};
+#include "tests/e2e/screen_colours.h"
 
 // Where the client area starts inside a captured window (non-zero when the capture has a frame).
 struct ClientOffset {
@@ -37,8 +21,12 @@ struct ClientOffset {
 
 class FrameCatalog {
 public:
-    // Decodes the frames built into the program, as the program itself does.
-    FrameCatalog();
+    // Decodes the frames built into the program, as the program itself does, in the colours that
+    // `screen` shows for them (by default those of a 24-bit screen: as they are).
+    explicit FrameCatalog(const ScreenColours& screen = {});
+
+    // How the screen shows colours: what a capture is turned into before it is compared.
+    const ScreenColours& Screen() const { return screen_; }
 
     // Frame number (1 to 18) that fills the client area at `offset` exactly, if any.
     std::optional<int> Identify(const Capture& capture, ClientOffset offset) const;
@@ -48,6 +36,7 @@ public:
 private:
     bool Matches(int frameIndex, const Capture& capture, ClientOffset offset) const;
 
-    std::array<std::vector<std::uint32_t>, kFrameCount> shown_;  // visible part of each frame, as RGB
+    ScreenColours screen_;
+    std::array<std::vector<std::uint32_t>, kFrameCount> shown_;  // visible part of each frame, as shown
     std::unordered_map<std::uint64_t, int> byHash_;               // hash of a visible part -> frame index
 };

@@ -13,7 +13,8 @@ TEST_F(LifetimeTest, ClosingTheWindowEndsTheProgram) {
 
 // On a server of its own, which the test then ends: the program must not spin on without it.
 TEST(DisplayLossTest, ProgramEndsWhenItsDisplayGoesAway) {
-    const std::unique_ptr<XServer> server = XServer::Start(Options().withWindowManager, Options().withSharedMemory);
+    const std::unique_ptr<XServer> server =
+        XServer::Start(Options().withWindowManager, Options().withSharedMemory, Options().depth);
     ASSERT_TRUE(server);
     ProgramUnderTest program(*server, Frames(), Options().command);
     ASSERT_TRUE(program.WaitForFrame([](int) { return true; }, kFrameTimeout)) << "no frame was ever shown";

@@ -93,7 +93,7 @@ void SendClientMessage(Display* display, Window to, const WmMessage& message, lo
     XFlush(display);
 }
 
-Capture CaptureOf(Display* display, Window window);
+Capture CaptureOf(Display* display, Window window, const ScreenColours& screen);
 
 // A window that opens under the pointer would get a pointer move, and with it a new pace.
 ChildProcess StartWithPointerAside(const XServer& server, const FrameCatalog& frames,
@@ -104,13 +104,13 @@ ChildProcess StartWithPointerAside(const XServer& server, const FrameCatalog& fr
     constexpr std::chrono::milliseconds kLingering{2000};
     const auto gone = std::chrono::steady_clock::now() + kLingering;
     while (compositorOutput != None && std::chrono::steady_clock::now() < gone &&
-           frames.Locate(CaptureOf(server.Connection(), compositorOutput)).has_value())
+           frames.Locate(CaptureOf(server.Connection(), compositorOutput, frames.Screen())).has_value())
         std::this_thread::sleep_for(kPollInterval);
     return ChildProcess::Start(command, server.Name(), /*quiet=*/false, yielding);
 }
 
-// The whole of `window` as it is on the screen now; empty if it cannot be read.
-Capture CaptureOf(Display* display, Window window) {
+// The whole of `window` as it is on the screen now, in the screen's colours; empty if it cannot be read.
+Capture CaptureOf(Display* display, Window window, const ScreenColours& screen) {
     Capture capture;
     if (window == None) return capture;
     XWindowAttributes attributes{};
@@ -118,21 +118,7 @@ Capture CaptureOf(Display* display, Window window) {
     XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return capture;
-    capture.width = image->width;
-    capture.height = image->height;
-    capture.pixels.resize(static_cast<std::size_t>(capture.width) * capture.height);
-    const bool plainRgb = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                          image->blue_mask == 0xFF;
-    for (int y = 0; y < capture.height; ++y) {
-        std::uint32_t* out = &capture.pixels[static_cast<std::size_t>(y) * capture.width];
-        if (plainRgb) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) *
-                                                                                       image->bytes_per_line);
-            std::copy(row, row + capture.width, out);
-        } else {
-            for (int x = 0; x < capture.width; ++x) out[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y));
-        }
-    }
+    capture = screen.ToColours(display, image);
     XDestroyImage(image);
     return capture;
 }
@@ -217,7 +203,7 @@ std::optional<SizeLimits> ProgramUnderTest::SizeHints() const {
 
 Capture ProgramUnderTest::CaptureWindow() const {
     Display* display = server_.Connection();
-    Capture capture = CaptureOf(display, window_);
+    Capture capture = CaptureOf(display, window_, frames_.Screen());
     if (capture.pixels.empty()) return capture;
     // The compositor draws its pointer into the picture, where X draws its own beside it.
     Window root = None;

@@ -76,9 +76,9 @@ bool IsManaged(Display* display, Window probe) {
 
 }  // namespace
 
-std::unique_ptr<XServer> XServer::Start(bool withWindowManager, bool withSharedMemory) {
+std::unique_ptr<XServer> XServer::Start(bool withWindowManager, bool withSharedMemory, int depth) {
     const std::string screen =
-        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x" + std::to_string(depth);
     for (int number = kFirstDisplay; number <= kLastDisplay; ++number) {
         if (DisplayLooksTaken(number)) continue;
         const std::string name = ":" + std::to_string(number);

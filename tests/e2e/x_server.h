@@ -12,12 +12,15 @@ struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name
 
 inline constexpr int kScreenWidth = 1280;
 inline constexpr int kScreenHeight = 1024;
+inline constexpr int kDefaultDepth = 24;
 
 class XServer {
 public:
     // Starts Xvfb on the first free display of the tests' range; nullptr if none would start.
-    // `withSharedMemory` false leaves out MIT-SHM, as for a display on another machine.
-    static std::unique_ptr<XServer> Start(bool withWindowManager, bool withSharedMemory = true);
+    // `withSharedMemory` false leaves out MIT-SHM, as for a display on another machine. `depth`: of
+    // the screen, 24 or 30 (TrueColor), 15 or 16 (TrueColor, 16-bit pixels) or 8 (PseudoColor).
+    static std::unique_ptr<XServer> Start(bool withWindowManager, bool withSharedMemory = true,
+                                          int depth = kDefaultDepth);
 
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
