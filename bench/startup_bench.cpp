@@ -2,7 +2,7 @@
 // Usage: trenox_startup [--each] [--weston] [runs] -- program [arguments...] [-- program [arguments...]]...
 //   --each: instead of the summary, one line per start: "<ms to frame 1> <peak MB>", for scripts;
 //           with several programs, started in turn, each line begins with the program's number (1, 2, ...).
-//   --weston: in a Wayland session, all in one weston on that Xvfb.
+//   --weston: in a Wayland session, all in one weston on that Xvfb, its window fades off.
 // trenox_startup --caption prints the caption the program's window is found by.
 #include <algorithm>
 #include <cstdio>
@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<WestonSession> weston;
     if (inWeston) {
-        weston = WestonSession::Start(*server);
+        // Without weston's window fades, which would be timed as part of every program's start.
+        weston = WestonSession::Start(*server, WestonSession::Settings{.animated = false});
         if (!weston) {
             std::fprintf(stderr, "weston did not start\n");
             return EXIT_FAILURE;

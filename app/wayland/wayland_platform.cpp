@@ -93,6 +93,9 @@ void WaylandPlatform::OnConfigure(libdecor_frame* frame, libdecor_configuration*
     ShmBuffer& buffer = FreeBuffer();
     std::fill_n(buffer.pixels, buffer.stride * kClientHeight * buffer.scale, kBackground);
     Present(buffer);
+    // Only pictures must each reach the screen: frame 1 may replace the background unseen, and
+    // waiting for the compositor's next repaint here held frame 1 back by up to a repaint.
+    presenting_ = false;
 }
 
 void WaylandPlatform::Run() {

@@ -64,7 +64,13 @@ std::unique_ptr<WestonSession> WestonSession::Start(const XServer& server, const
     // What every program started from here inherits.
     setenv("XDG_RUNTIME_DIR", runtimeTemplate.c_str(), 1);
     setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
-    std::vector<std::string> command{"weston", "--backend=x11-backend.so", "--use-pixman", "--debug", "--no-config",
+    std::string config = "--no-config";
+    if (!settings.animated) {
+        config = "--config=" + runtimeTemplate + "/weston.ini";
+        std::ofstream(runtimeTemplate + "/weston.ini")
+            << "[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n";
+    }
+    std::vector<std::string> command{"weston", "--backend=x11-backend.so", "--use-pixman", "--debug", config,
                                      "--idle-time=0", "--socket=" + socket, "--log=" + log,
                                      "--width=" + std::to_string(settings.width),
                                      "--height=" + std::to_string(settings.height),

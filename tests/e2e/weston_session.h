@@ -17,6 +17,9 @@ public:
         int height = 900;
         int scale = 1;     // device pixels per logical pixel, each way
         bool withXwayland = false;
+        // weston's fades of windows opening and closing; a frame shows its own pixels only once
+        // they are over, and each of their repaints holds the program still for a capture.
+        bool animated = true;
     };
 
     // Starts weston on `server` and waits until its desktop is drawn; nullptr if it would not.
