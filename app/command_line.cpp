@@ -54,8 +54,8 @@ constexpr std::string_view kExitStatus =
     "Exit status:\n"
     "  0  ended by Esc, a double-click, closing the window, SIGTERM, SIGINT or SIGHUP,\n"
     "     or the display going away; or --help or --version\n"
-    "  1  no display, an X protocol error, or a screen that is not 24- or 32-bit\n"
-    "     TrueColor\n"
+    "  1  no display, an X or Wayland protocol error, or a screen that cannot show\n"
+    "     colours (grey or monochrome)\n"
     "  2  a wrong command line\n";
 
 void Print(std::FILE* to, std::string_view text) { std::fwrite(text.data(), 1, text.size(), to); }
