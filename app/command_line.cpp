@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/ending.h"
+#include "app/usage.h"
 #include "app/version.h"
 
 namespace {
-
-constexpr int kUsageError = 2;  // as getopt-based programs end on a wrong command line
 
 // Returns the exit status when the option answers the command line by itself, or finds it wrong.
 using ApplyOption = std::optional<int> (*)(std::string_view value, RunOptions& run, OutputStreams streams);
@@ -36,28 +36,6 @@ constexpr std::string_view kAbout =
     "Usage: TrenoxVK [OPTION]\n"
     "An animated cross-section of a single-crankshaft opposed-piston engine, in one window.\n";
 
-constexpr std::string_view kInput =
-    "Keys:\n"
-    "  + or ,         run forward (the crank turns clockwise)\n"
-    "  -              run backward\n"
-    "  /              stop if running, else step one frame back\n"
-    "  *, . or space  stop if running, else step one frame forward\n"
-    "  Esc            end the program\n"
-    "Mouse:\n"
-    "  pointer move   sets the pace: fast near the top or left edge, slower towards\n"
-    "                 the bottom-right corner\n"
-    "  click          manual mode: moving the pointer down steps forward, up steps\n"
-    "                 back; a second click resumes the run\n"
-    "  double-click   end the program\n";
-
-constexpr std::string_view kExitStatus =
-    "Exit status:\n"
-    "  0  ended by Esc, a double-click, closing the window, SIGTERM, SIGINT or SIGHUP,\n"
-    "     or the display going away; or --help or --version\n"
-    "  1  no display, an X or Wayland protocol error, or a screen that cannot show\n"
-    "     colours (grey or monochrome)\n"
-    "  2  a wrong command line\n";
-
 void Print(std::FILE* to, std::string_view text) { std::fwrite(text.data(), 1, text.size(), to); }
 
 void PrintUsage(std::FILE* to) {
@@ -72,18 +50,20 @@ void PrintUsage(std::FILE* to) {
         std::fprintf(to, "%-30s %.*s\n", left, static_cast<int>(option.help.size()), option.help.data());
     }
     Print(to, "\n");
-    Print(to, kInput);
+    Print(to, InputHelp(UsageFormat::Text));
     Print(to, "\n");
-    Print(to, kExitStatus);
+    Print(to, ExitStatusHelp(UsageFormat::Text, kOnLinux));
 }
 
 // Output that could not be written (a closed or full stdout) is a failure, as in coreutils.
-int Flushed(std::FILE* out) { return std::fflush(out) == 0 && std::ferror(out) == 0 ? EXIT_SUCCESS : EXIT_FAILURE; }
+int Flushed(std::FILE* out) {
+    return std::fflush(out) == 0 && std::ferror(out) == 0 ? ExitStatus(EndReason::Answered) : EXIT_FAILURE;
+}
 
 int UsageError(std::FILE* err, const char* problem, std::string_view argument) {
     std::fprintf(err, "TrenoxVK: %s '%.*s'\n", problem, static_cast<int>(argument.size()), argument.data());
     PrintUsage(err);
-    return kUsageError;
+    return ExitStatus(EndReason::UsageError);  // 2, as getopt-based programs
 }
 
 std::optional<int> PrintHelp(std::string_view, RunOptions&, OutputStreams streams) {

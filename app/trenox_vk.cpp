@@ -1,4 +1,4 @@
-// Start-up of the main window: its pictures, and the playback loop once it is active.
+// The main window's pictures, and its life: shown, activated once, then the playback loop.
 #include "app/trenox_vk.h"
 
 #include <cstdio>
@@ -13,7 +13,10 @@ bool Trenox_VK::LoadPictures() {
     return false;
 }
 
-void Trenox_VK::Play(Platform& platform) {
+void Trenox_VK::Live(Platform& platform, const InputDispatcher& input) {
+    platform.ShowWindow();
+    while (!input.Activated()) platform.WaitForEvents();
+    // At the top level, not inside an event handler: the loop processes the events from now on.
     Playback loop{playback, frameTable, images, platform, /*idleSteps=*/0, SteadyClockNow};
     RunPlayback(loop);
 }

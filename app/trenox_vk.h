@@ -1,18 +1,10 @@
-// The main window Trenox_VK: its fixed layout, its pictures and playback state, and its start.
+// The main window Trenox_VK: its pictures and playback state, and its life on any platform.
 #pragma once
 
-#include <string_view>
-
 #include "frames/frame_set.h"
-#include "input/picture_area.h"
+#include "input/input_dispatcher.h"
 #include "playback/platform.h"
 #include "playback/playback_state.h"
-
-// The caption doubles as the program's key help.
-inline constexpr std::string_view kCaption =
-    "                  Trenox VK         Single-Crankshaft Opposed-Piston-Engine"
-    "                   Use:  , . / + - mouse                ESC to quit";
-static_assert(kCaption.size() == 142);
 
 struct Trenox_VK {
     FrameHolders images;  // Image1 ... Image18
@@ -23,6 +15,7 @@ struct Trenox_VK {
     // damaged frame on stderr.
     bool LoadPictures();
 
-    // Runs the playback loop on `platform`; called once, when the window first becomes active.
-    [[noreturn]] void Play(Platform& platform);
+    // The window's life on `platform`, whose events go to `input`: shows the window, processes its
+    // events until it first becomes active, then runs the playback loop, which never returns.
+    [[noreturn]] void Live(Platform& platform, const InputDispatcher& input);
 };

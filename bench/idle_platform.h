@@ -7,7 +7,9 @@
 
 class IdlePlatform final : public Platform {
 public:
+    void ShowWindow() override {}
+    void WaitForEvents() override {}
     void ShowPicture(const Picture& /*picture*/) override {}
     void ProcessPendingEvents() override {}
-    [[noreturn]] void Quit() override { std::abort(); }
+    [[noreturn]] void End(EndReason /*reason*/) override { std::abort(); }
 };

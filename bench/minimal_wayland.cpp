@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 #include "bench/frame_one_pixels.h"
 #include "xdg-shell-client-protocol.h"
 

@@ -1,7 +1,7 @@
 // The start-up benchmark's lower anchor: the least an Xlib program does to show frame 1 in a window
 // like the program's (same caption, same client size), then waits for events until it is killed.
 // Before any X header: Xlib's macros (None, Window) would clash with the program's own names.
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 #include "bench/frame_one_pixels.h"
 
 #include <X11/Xlib.h>

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 #include "tests/e2e/program_under_test.h"
 #include "tests/e2e/weston_session.h"
 

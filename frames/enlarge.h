@@ -3,10 +3,21 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 #include "frames/rle8_decoder.h"  // BitmapSize
+
+// The whole factor a picture is enlarged by where a screen has `devicePixelsPerPixel` device pixels
+// to one of its pixels: the largest that fits, and never below 1. Whole, so that every picture pixel
+// is a block of one colour: 1.5 gives 1 (the picture at its own size), not a blurred 1.5.
+inline int WholeFactor(double devicePixelsPerPixel) {
+    // A ratio a hair under a whole number (1.9999 from rounding) is that number.
+    constexpr double kRoundingSlack = 1e-6;
+    if (!(devicePixelsPerPixel >= 1)) return 1;
+    return static_cast<int>(std::floor(devicePixelsPerPixel + kRoundingSlack));
+}
 
 // Makes each pixel of the `picture`-sized area at the image's top-left corner a `factor` x `factor`
 // block, filling `factor` times its width and height of the image (`stride` pixels a row). Works

@@ -18,7 +18,7 @@ constexpr std::uint32_t ChannelOfRgb(std::uint32_t rgb, int channel) { return (r
 }  // namespace
 
 // Each channel's 256 values worked out once: a picture's colour table is converted at every show.
-PixelFormat::PixelFormat(ChannelMasks masks) {
+PixelFormat::PixelFormat(ChannelMasks masks) : opaque_(masks.opaque) {
     const std::array<std::uint32_t, 3> channelMasks = {masks.red, masks.green, masks.blue};
     for (std::size_t c = 0; c < channelMasks.size(); ++c) {
         const std::uint32_t mask = channelMasks[c];
@@ -46,7 +46,7 @@ PixelFormat PixelFormat::Indexed(std::span<const AllocatedColour> allocated) {
 std::uint32_t PixelFormat::PixelOf(std::uint32_t rgb) const {
     if (indexed_) return Nearest(rgb);
     return channelPixels_[0][ChannelOfRgb(rgb, 0)] | channelPixels_[1][ChannelOfRgb(rgb, 1)] |
-           channelPixels_[2][ChannelOfRgb(rgb, 2)];
+           channelPixels_[2][ChannelOfRgb(rgb, 2)] | opaque_;
 }
 
 std::uint32_t PixelFormat::Nearest(std::uint32_t rgb) const {

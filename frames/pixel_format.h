@@ -10,11 +10,14 @@
 
 #include "frames/picture.h"
 
-// Where red, green and blue go in a TrueColor pixel: each a contiguous run of bits.
+// Where red, green and blue go in a TrueColor pixel: each a contiguous run of bits. The bits of
+// `opaque` are set in every pixel: an alpha channel at full opacity, for targets that read one
+// (a canvas's RGBA, a compositor that takes XRGB's spare byte for opacity).
 struct ChannelMasks {
     std::uint32_t red;
     std::uint32_t green;
     std::uint32_t blue;
+    std::uint32_t opaque = 0;
 };
 
 // A colour allocated in an indexed screen's colormap, and the pixel that shows it.
@@ -25,7 +28,7 @@ struct AllocatedColour {
 
 class PixelFormat {
 public:
-    // 8 bits per channel in 0x00RRGGBB order, as a 24-bit screen has them.
+    // 8 bits per channel in 0x00RRGGBB order, as a 24-bit screen and Windows' RGBQUAD have them.
     PixelFormat() : PixelFormat(ChannelMasks{0xFF0000, 0x00FF00, 0x0000FF}) {}
 
     // Each channel rounded to the nearest of its levels.
@@ -48,6 +51,7 @@ private:
     using ChannelPixels = std::array<std::uint32_t, 256>;  // 8-bit channel value -> its bits in a pixel
 
     bool indexed_ = false;
+    std::uint32_t opaque_ = 0;
     std::array<ChannelPixels, 3> channelPixels_{};  // red, green, blue
     std::array<AllocatedColour, std::tuple_size_v<Palette>> allocated_{};  // sorted by colour
     std::size_t allocatedCount_ = 0;

@@ -1,5 +1,6 @@
-// The one way input reaches the picture area's handlers, on every platform: it recognises clicks
-// and double-clicks and turns each neutral event into the handler call it stands for.
+// The one way input reaches the picture area's handlers, on every platform: it keeps the typed
+// characters the handlers take, recognises clicks and double-clicks, and turns each neutral event
+// into the handler call it stands for.
 #pragma once
 
 #include "input/input_events.h"
@@ -19,7 +20,11 @@ public:
     // Runs the handler the event stands for, if any; may end the program through the platform.
     void Dispatch(const InputEvent& event);
 
+    // The window has been the active window at least once: its life may go on to the playback.
+    bool Activated() const { return activated_; }
+
 private:
+    void OnCharacter(char32_t character);
     void OnMove(const InputEvent& event);
     void OnPress(const InputEvent& event);
     void OnRelease(const InputEvent& event);
@@ -27,6 +32,7 @@ private:
     PlaybackState& state_;
     Platform& platform_;
     EventTime doubleClickMs_;
+    bool activated_ = false;
 
     // A move to where the pointer already was reports nothing new (entering, then moving there).
     bool haveMove_ = false;

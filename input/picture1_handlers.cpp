@@ -5,21 +5,18 @@
 
 namespace {
 
-struct KeyCommand {
-    char character;
-    int request;
-};
-
 constexpr KeyCommand kKeyCommands[] = {
     {'-', kRequestStartBackward}, {'+', kRequestStartForward}, {',', kRequestStartForward},
-    {'/', kRequestStepBack},      {'*', kRequestStepForward},  {' ', kRequestStepForward},
-    {'.', kRequestStepForward},
+    {'/', kRequestStepBack},      {'*', kRequestStepForward},  {'.', kRequestStepForward},
+    {' ', kRequestStepForward},
 };
 
 }  // namespace
 
+std::span<const KeyCommand> KeyCommands() { return kKeyCommands; }
+
 void Picture1_KeyPress(PlaybackState& state, Platform& platform, std::int16_t keyAscii) {
-    if (keyAscii == kKeyEscape) platform.Quit();
+    if (keyAscii == kEscapeKeyAscii) platform.End(EndReason::Quit);
     for (const KeyCommand& command : kKeyCommands) {
         if (keyAscii == command.character) {
             state.request = command.request;
@@ -52,4 +49,4 @@ void Picture1_Click(PlaybackState& state) {
     }
 }
 
-void Picture1_DblClick(Platform& platform) { platform.Quit(); }
+void Picture1_DblClick(Platform& platform) { platform.End(EndReason::Quit); }

@@ -2,10 +2,20 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-#include "input/input_events.h"
 #include "playback/platform.h"
 #include "playback/playback_state.h"
+
+// A command character and the request it sets; the usage lists the keys from these.
+struct KeyCommand {
+    char character;
+    int request;
+};
+std::span<const KeyCommand> KeyCommands();
+
+// The code ESC types: the quit action.
+inline constexpr std::int16_t kEscapeKeyAscii = 27;
 
 // A typed character: ESC quits, the command characters set a request, anything else is ignored.
 void Picture1_KeyPress(PlaybackState& state, Platform& platform, std::int16_t keyAscii);

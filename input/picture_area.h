@@ -2,9 +2,9 @@
 // the part of it that is visible, and its own coordinate scale.
 #pragma once
 
-// The client area, where Picture1 is visible.
-inline constexpr int kClientWidth = 799;
-inline constexpr int kClientHeight = 598;
+// The part of Picture1 that the window's client area shows (app/window_layout.h).
+inline constexpr int kVisibleWidth = 799;
+inline constexpr int kVisibleHeight = 598;
 
 // Picture1 fills the client area's width and reaches below it; only its scale matters there.
 inline constexpr int kPictureWidth = 799;
@@ -17,4 +17,4 @@ inline float PictureX(int px) { return static_cast<float>(px) * kPictureScaleWid
 inline float PictureY(int py) { return static_cast<float>(py) * kPictureScaleHeight / kPictureHeight; }
 
 // A pointer pixel over the visible part of Picture1, where clicks count.
-inline bool OverPicture(int px, int py) { return px >= 0 && px < kClientWidth && py >= 0 && py < kClientHeight; }
+inline bool OverPicture(int px, int py) { return px >= 0 && px < kVisibleWidth && py >= 0 && py < kVisibleHeight; }

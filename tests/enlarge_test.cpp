@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -47,5 +48,19 @@ TEST_P(EnlargeTest, EveryPixelBecomesABlockAndNothingBeyondIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, EnlargeTest, ::testing::Values(1, 2, 3));
+
+// Windows' DPI over 96, a Wayland output's scale, a page's zoom times the screen's density.
+TEST(WholeFactor, TheLargestWholeFactorThatFitsAndNeverBelowOne) {
+    EXPECT_EQ(WholeFactor(1), 1);
+    EXPECT_EQ(WholeFactor(144.0 / 96), 1) << "150 %: the picture at its own size, not blurred";
+    EXPECT_EQ(WholeFactor(191.0 / 96), 1);
+    EXPECT_EQ(WholeFactor(192.0 / 96), 2);
+    EXPECT_EQ(WholeFactor(288.0 / 96), 3);
+    EXPECT_EQ(WholeFactor(0.7 * (20.0 / 7)), 2) << "a product that rounds a hair below 2";
+    EXPECT_EQ(WholeFactor(0.5), 1) << "a reduction is not a factor";
+    EXPECT_EQ(WholeFactor(0), 1);
+    EXPECT_EQ(WholeFactor(-3), 1);
+    EXPECT_EQ(WholeFactor(std::nan("")), 1);
+}
 
 }  // namespace

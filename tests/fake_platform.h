@@ -8,8 +8,10 @@
 #include "playback/platform.h"
 #include "frames/frame_set.h"
 
-// Thrown by the fake's quit action so a test can see the program end without ending the test.
-struct QuitCalled {};
+// Thrown by the fake's end so a test can see the program end without ending the test.
+struct EndCalled {
+    EndReason reason;
+};
 
 class FakePlatform final : public Platform {
 public:
@@ -18,16 +20,19 @@ public:
     // Runs `action` inside the event processing numbered `eventPass` (the first is 1).
     void At(int eventPass, std::function<void()> action) { script_[eventPass].push_back(std::move(action)); }
 
+    void ShowWindow() override { ++windowShown; }
+    void WaitForEvents() override { ProcessPendingEvents(); }
     void ShowPicture(const Picture& picture) override { shown.push_back(static_cast<int>(&picture - holders_.data())); }
     void ProcessPendingEvents() override {
         ++eventPasses;
         for (auto& action : script_[eventPasses]) action();
     }
-    [[noreturn]] void Quit() override { throw QuitCalled{}; }
+    [[noreturn]] void End(EndReason reason) override { throw EndCalled{reason}; }
     void Breathe() override { ++breaths; }
 
     std::vector<int> shown;  // holder index of every picture shown, in order
     int eventPasses = 0;
+    int windowShown = 0;
     int breaths = 0;
 
 private:

@@ -22,7 +22,7 @@ struct Dispatcher : testing::Test {
     bool EndsTheProgram(const InputEvent& event) {
         try {
             input.Dispatch(event);
-        } catch (const QuitCalled&) {
+        } catch (const EndCalled&) {
             return true;
         }
         return false;
@@ -38,12 +38,12 @@ TEST_F(Dispatcher, AClickIsAPressAndAReleaseBothOverThePicture) {
     EXPECT_EQ(state.manualMode, 1) << "one press, one click";
 
     input.Dispatch(InputEvent::Pressed(100, 100, 5000));
-    input.Dispatch(InputEvent::Released(kClientWidth, 100, 5100));
+    input.Dispatch(InputEvent::Released(kVisibleWidth, 100, 5100));
     EXPECT_EQ(state.manualMode, 1) << "released beside the picture";
     input.Dispatch(InputEvent::Pressed(-1, 100, 9000));
     input.Dispatch(InputEvent::Released(100, 100, 9100));
     EXPECT_EQ(state.manualMode, 1) << "pressed beside the picture";
-    input.Dispatch(InputEvent::Pressed(100, kClientHeight, 13000));
+    input.Dispatch(InputEvent::Pressed(100, kVisibleHeight, 13000));
     input.Dispatch(InputEvent::Released(100, 100, 13100));
     EXPECT_EQ(state.manualMode, 1) << "pressed below the visible rows";
 }
@@ -77,7 +77,7 @@ TEST(DispatcherSettings, ThePlatformsOwnDoubleClickTimeReplacesTheDefault) {
     PlaybackState state;
     InputDispatcher slow{state, platform, 900};
     slow.Dispatch(InputEvent::Pressed(10, 10, 0));
-    EXPECT_THROW(slow.Dispatch(InputEvent::Pressed(10, 10, 850)), QuitCalled);
+    EXPECT_THROW(slow.Dispatch(InputEvent::Pressed(10, 10, 850)), EndCalled);
     InputDispatcher quick{state, platform, 200};
     quick.Dispatch(InputEvent::Pressed(10, 10, 0));
     EXPECT_NO_THROW(quick.Dispatch(InputEvent::Pressed(10, 10, 250)));
@@ -86,13 +86,13 @@ TEST(DispatcherSettings, ThePlatformsOwnDoubleClickTimeReplacesTheDefault) {
 TEST_F(Dispatcher, MovesReachTheHandlerInThePictureAreasScaleOncePerPixel) {
     state.manualMode = 1;
     state.lastPointerY = 10;
-    input.Dispatch(InputEvent::Moved(40, 100, 0, 0));  // above y 10 in the picture's scale: back
+    input.Dispatch(InputEvent::Moved(40, 100));  // above y 10 in the picture's scale: back
     EXPECT_EQ(state.request, kRequestStepBack);
     EXPECT_FLOAT_EQ(state.lastPointerY, PictureY(100));
     state.request = kRequestHold;
-    input.Dispatch(InputEvent::Moved(40, 100, kLeftButton, kShiftDown));
+    input.Dispatch(InputEvent::Moved(40, 100));
     EXPECT_EQ(state.request, kRequestHold) << "a move to the same pixel is nothing new";
-    input.Dispatch(InputEvent::Moved(41, 100, 0, 0));
+    input.Dispatch(InputEvent::Moved(41, 100));
     EXPECT_EQ(state.request, kRequestStepForward) << "sideways counts as down";
 }
 
@@ -100,6 +100,21 @@ TEST_F(Dispatcher, CharactersAreTypedKeys) {
     input.Dispatch(InputEvent::Typed('-'));
     EXPECT_EQ(state.request, kRequestStartBackward);
     EXPECT_TRUE(EndsTheProgram(InputEvent::Typed(kKeyEscape)));
+}
+
+TEST_F(Dispatcher, ActivationIsRememberedAndACloseEndsTheProgramAsClosed) {
+    EXPECT_FALSE(input.Activated());
+    input.Dispatch(InputEvent::Activated());
+    EXPECT_TRUE(input.Activated());
+    input.Dispatch(InputEvent::Activated());
+    EXPECT_TRUE(input.Activated()) << "activated once is enough";
+    EXPECT_EQ(state.request, 0) << "activation touches no playback state";
+    try {
+        input.Dispatch(InputEvent::CloseRequested());
+        ADD_FAILURE() << "a close request did not end the program";
+    } catch (const EndCalled& end) {
+        EXPECT_EQ(end.reason, EndReason::WindowClosed);
+    }
 }
 
 }  // namespace

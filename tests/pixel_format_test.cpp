@@ -68,6 +68,17 @@ TEST(TrueColour, EachChannelValueTakesTheNearestLevel) {
     }
 }
 
+// The browser's canvas (RGBA bytes in a little-endian word) and a compositor's XRGB with its spare
+// byte set: the colour's channels where they belong, and full opacity in every pixel.
+TEST(TrueColour, AnOpaqueChannelIsSetInEveryPixel) {
+    const PixelFormat rgba = PixelFormat::TrueColour({0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000});
+    EXPECT_EQ(rgba.PixelOf(0x20A0FF), 0xFFFFA020U);
+    EXPECT_EQ(rgba.PixelOf(0x000000), 0xFF000000U);
+    const PixelFormat xrgb = PixelFormat::TrueColour({0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000});
+    EXPECT_EQ(xrgb.PixelOf(0xFFFFFF), 0xFFFFFFFFU);
+    EXPECT_EQ(PixelFormat().PixelOf(0xFFFFFF), 0x00FFFFFFU) << "no opacity unless asked for";
+}
+
 TEST(IndexedColours, AllocatedColoursAsTheyAreOthersAsTheNearest) {
     const std::vector<AllocatedColour> allocated = {{0xFFFFFF, 7}, {0x000000, 3}, {0xFF0000, 12}, {0x0000FF, 200}};
     const PixelFormat format = PixelFormat::Indexed(allocated);

@@ -57,8 +57,8 @@ TEST(StartSequence, OverwritesRequestAndPaceButKeepsManualModeFromItsEvents) {
 
 TEST(StartSequence, EscapeWhileLoadingQuits) {
     Rig rig;
-    rig.platform.At(2, [&] { Picture1_KeyPress(rig.state, rig.platform, kKeyEscape); });
-    EXPECT_THROW(RunStartSequence(rig.loop), QuitCalled);
+    rig.platform.At(2, [&] { Picture1_KeyPress(rig.state, rig.platform, kEscapeKeyAscii); });
+    EXPECT_THROW(RunStartSequence(rig.loop), EndCalled);
     EXPECT_EQ(rig.platform.eventPasses, 2);
 }
 
@@ -167,7 +167,7 @@ TEST(Loop, ManualModeStepsWithThePointerAndTheSecondClickResumesTheRun) {
 TEST(Loop, DoubleClickDuringPlaybackQuits) {
     Rig rig;
     rig.AfterPass(3, [&] { Picture1_DblClick(rig.platform); });
-    EXPECT_THROW(RunPlayback(rig.loop), QuitCalled);
+    EXPECT_THROW(RunPlayback(rig.loop), EndCalled);
     EXPECT_EQ(rig.platform.shown, (std::vector<int>{0, 1, 2, 3}));
 }
 

@@ -10,7 +10,7 @@
 // The program's own layout: its client area (kClientWidth x kClientHeight) shows the top-left part
 // of each of its kFrameCount frames. Xlib's macros (None, Window) clash with its names: include
 // this before any X header.
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 #include "tests/e2e/screen_colours.h"
 
 // Where the client area starts inside a captured window (non-zero when the capture has a frame).

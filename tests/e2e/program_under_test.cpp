@@ -1,6 +1,6 @@
 // Finds the program's window by its caption, captures it with XGetImage and drives it with xdotool.
 // Before any X header: Xlib's macro None would clash with the program's own names.
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 
 #include "tests/e2e/program_under_test.h"
 

@@ -1,7 +1,7 @@
 // The window as the user first sees it: frame 1, then a forward run; its caption, size and place.
 #include <cstdlib>
 
-#include "app/trenox_vk.h"
+#include "app/window_layout.h"
 #include "tests/e2e/e2e_environment.h"
 
 namespace {
