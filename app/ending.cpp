@@ -7,9 +7,9 @@ namespace {
 
 // Ended as the user asked, or as the desktop asked, is a success; a fault is 1, a wrong command line 2.
 constexpr WayOut kWaysOut[] = {
-    {EndReason::Quit, 0, "Esc or a double-click", kOnLinux | kOnWindows},
+    {EndReason::Quit, 0, "Esc, a double-click", kOnLinux | kOnWindows},
     {EndReason::WindowClosed, 0, "closing the window", kOnLinux | kOnWindows},
-    {EndReason::Signal, 0, "SIGTERM, SIGINT or SIGHUP", kOnLinux},
+    {EndReason::Signal, 0, "a signal (SIGTERM, SIGINT, SIGHUP)", kOnLinux},
     {EndReason::DisplayLost, 0, "the display going away", kOnLinux},
     {EndReason::Answered, 0, "after --help or --version", kOnLinux},
     {EndReason::NoDisplay, 1, "no display", kOnLinux},

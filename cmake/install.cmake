@@ -42,8 +42,14 @@ function(install_gzipped source destination)
   add_custom_target("gzip_${name}" ALL DEPENDS "${compressed}")
   install(FILES "${compressed}" DESTINATION "${destination}")
 endfunction()
-# The manual page carries the project version.
-configure_file("${packaging}/TrenoxVK.1.in" "${PROJECT_BINARY_DIR}/TrenoxVK.1" @ONLY)
+# The manual page carries the project version, and the keys, mouse actions and exit statuses from
+# the program's own tables.
+configure_file("${packaging}/TrenoxVK.1.in" "${PROJECT_BINARY_DIR}/TrenoxVK.1.in" @ONLY)
+add_custom_command(
+  OUTPUT "${PROJECT_BINARY_DIR}/TrenoxVK.1"
+  COMMAND write_usage man linux "${PROJECT_BINARY_DIR}/TrenoxVK.1.in" "${PROJECT_BINARY_DIR}/TrenoxVK.1"
+  DEPENDS write_usage "${PROJECT_BINARY_DIR}/TrenoxVK.1.in"
+  VERBATIM)
 install_gzipped("${PROJECT_BINARY_DIR}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1")
 install_gzipped("${packaging}/changelog" "${doc_dir}")
 install(FILES "${packaging}/copyright" DESTINATION "${doc_dir}")

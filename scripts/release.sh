@@ -62,7 +62,10 @@ cp "$stage/deb/$deb" "$dist/"
 mkdir "$stage/zip"
 install -m 0755 "$windows/TrenoxVK.exe" "$stage/zip/TrenoxVK.exe"
 # A Windows read-me: CRLF line ends, for Notepad.
-sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$source_dir/packaging/windows_readme.txt.in" >"$stage/zip/README.txt"
+# Its keys, mouse actions and exit statuses come from the program's own tables (write_usage, a
+# build tool of the Linux tree).
+"$linux/write_usage" text windows "$source_dir/packaging/windows_readme.txt.in" "$stage/readme.txt"
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$stage/readme.txt" >"$stage/zip/README.txt"
 chmod 0644 "$stage/zip/README.txt"
 touch -d "@$SOURCE_DATE_EPOCH" "$stage/zip/TrenoxVK.exe" "$stage/zip/README.txt"
 (cd "$stage/zip" && TZ=UTC zip -q -X -D -9 "$dist/$zip" TrenoxVK.exe README.txt)

@@ -67,7 +67,7 @@ TEST(WaysOut, EndsTheUserOrTheDesktopAskedForSucceedAndFaultsFail) {
 
 TEST(Usage, TheWindowsReadMeListsOnlyWhatHappensOnWindows) {
     const std::string windows = ExitStatusHelp(UsageFormat::Text, kOnWindows);
-    EXPECT_NE(windows.find("Esc or a double-click"), std::string::npos) << windows;
+    EXPECT_NE(windows.find("Esc, a double-click"), std::string::npos) << windows;
     EXPECT_EQ(windows.find("SIGTERM"), std::string::npos) << windows;
     EXPECT_EQ(windows.find("  2  "), std::string::npos) << "Windows takes no command line:\n" << windows;
     for (std::size_t line = 0; line < windows.size();) {
