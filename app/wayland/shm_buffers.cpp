@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include "input/picture_area.h"
+#include "app/window_layout.h"
 
 namespace {
 

@@ -7,10 +7,11 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "app/ending.h"
 #include "app/wayland/wayland_platform.h"
+#include "frames/enlarge.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ void WaylandPlatform::OnGlobalRemoved(std::uint32_t name) {
 
 void WaylandPlatform::OnOutputScale(const wl_output* output, int scale) {
     for (Output& slot : outputs_) {
-        if (slot.output == output) slot.scale = std::max(scale, 1);
+        if (slot.output == output) slot.scale = scale;
     }
 }
 
@@ -117,16 +118,16 @@ void WaylandPlatform::OnSurfaceOutput(const wl_output* output, bool entered) {
     }
 }
 
-// The scale of the densest output that shows the window; before it shows, of the densest there is.
+// The whole factor of the densest output that shows the window; before it shows, of the densest there is.
 int WaylandPlatform::Scale() const {
     int showing = 0;
-    int any = 1;
+    int any = 0;
     for (const Output& output : outputs_) {
         if (output.output == nullptr) continue;
         any = std::max(any, output.scale);
         if (output.showsWindow) showing = std::max(showing, output.scale);
     }
-    return showing > 0 ? showing : any;
+    return WholeFactor(showing > 0 ? showing : any);
 }
 
 void WaylandPlatform::Pump(wl_event_queue* queue, int timeoutMs) {
@@ -153,9 +154,9 @@ void WaylandPlatform::Pump(wl_event_queue* queue, int timeoutMs) {
     if (queue == nullptr) seat_.Repeat();
 }
 
-// A protocol error is a fault; the compositor going away is the quit action, as losing the X display.
+// A protocol error is a fault; the compositor going away ends the program as losing the X display does.
 void WaylandPlatform::OnLost(wl_display* display) {
-    if (wl_display_get_error(display) != EPROTO) std::_Exit(EXIT_SUCCESS);
+    if (wl_display_get_error(display) != EPROTO) EndProcess(EndReason::DisplayLost);
     const wl_interface* interface = nullptr;
     std::uint32_t id = 0;
     const std::uint32_t code = wl_display_get_protocol_error(display, &interface, &id);
@@ -165,5 +166,5 @@ void WaylandPlatform::OnLost(wl_display* display) {
         std::fprintf(stderr, "TrenoxVK: Wayland protocol error %u on %s@%u\n", code,
                      interface != nullptr ? interface->name : "?", id);
     }
-    std::_Exit(EXIT_FAILURE);
+    EndProcess(EndReason::ProtocolError);
 }

@@ -21,18 +21,6 @@ constexpr std::uint64_t kMostRepeatsAtOnce = 8;
 
 WaylandInput& InputOf(void* data) { return *static_cast<WaylandInput*>(data); }
 
-std::int16_t KeyCodeOf(xkb_keysym_t key) {
-    switch (key) {
-        case XKB_KEY_Escape: return kKeyEscape;
-        case XKB_KEY_Return:
-        case XKB_KEY_KP_Enter: return kKeyEnter;
-        case XKB_KEY_BackSpace: return kKeyBackspace;
-        case XKB_KEY_Tab:
-        case XKB_KEY_ISO_Left_Tab: return kKeyTab;
-        default: return 0;
-    }
-}
-
 timespec FromMs(std::int32_t ms) {
     return {ms / kMsPerSecond, static_cast<long>(ms % kMsPerSecond) * kNanosecondsPerMs};
 }
@@ -171,29 +159,13 @@ void WaylandInput::StopRepeat() {
     timerfd_settime(repeatTimer_, 0, &off, nullptr);
 }
 
-// Evdev key codes are the keymap's minus 8.
+// The character the key types in whatever layout the keyboard has, control characters included
+// (ESC types 27); a key that types none (Shift, an arrow) reports nothing. Evdev key codes are the
+// keymap's minus 8.
 void WaylandInput::Type(std::uint32_t key) {
     if (keys_ == nullptr) return;
-    const xkb_keycode_t code = key + 8;
-    if (const std::int16_t named = KeyCodeOf(xkb_state_key_get_one_sym(keys_, code)); named != 0) {
-        input_.Dispatch(InputEvent::Typed(named));
-        return;
-    }
-    // Typed characters in whatever layout the keyboard has; the command characters are all plain ASCII.
-    constexpr std::uint32_t kFirstPrintable = 0x20;
-    constexpr std::uint32_t kDelete = 0x7F;
-    if (const std::uint32_t c = xkb_state_key_get_utf32(keys_, code); c >= kFirstPrintable && c < kDelete)
-        input_.Dispatch(InputEvent::Typed(static_cast<std::int16_t>(c)));
-}
-
-std::int16_t WaylandInput::Modifiers() const {
-    if (keys_ == nullptr) return 0;
-    auto active = [this](const char* name) {
-        return xkb_state_mod_name_is_active(keys_, name, XKB_STATE_MODS_EFFECTIVE) > 0;
-    };
-    return static_cast<std::int16_t>((active(XKB_MOD_NAME_SHIFT) ? kShiftDown : 0) |
-                                     (active(XKB_MOD_NAME_CTRL) ? kCtrlDown : 0) |
-                                     (active(XKB_MOD_NAME_ALT) ? kAltDown : 0));
+    if (const char32_t typed = xkb_state_key_get_utf32(keys_, key + 8); typed != 0)
+        input_.Dispatch(InputEvent::Typed(typed));
 }
 
 void WaylandInput::OnPointerEnter(const wl_surface* surface, int x, int y) {
@@ -202,29 +174,19 @@ void WaylandInput::OnPointerEnter(const wl_surface* surface, int x, int y) {
     if (overPicture_) OnPointerMotion(x, y);
 }
 
-void WaylandInput::OnPointerLeave() {
-    overPicture_ = false;
-    buttons_ = 0;
-}
+void WaylandInput::OnPointerLeave() { overPicture_ = false; }
 
 void WaylandInput::OnPointerMotion(int x, int y) {
     if (!overPicture_) return;
     pointerX_ = x;
     pointerY_ = y;
-    input_.Dispatch(InputEvent::Moved(x, y, buttons_, Modifiers()));
+    input_.Dispatch(InputEvent::Moved(x, y));
 }
 
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnButton(std::uint32_t time, std::uint32_t button, std::uint32_t state) {
-    if (!overPicture_) return;
-    const bool pressed = state == WL_POINTER_BUTTON_STATE_PRESSED;
-    std::int16_t bit = 0;
-    if (button == BTN_LEFT) bit = kLeftButton;
-    if (button == BTN_RIGHT) bit = kRightButton;
-    if (button == BTN_MIDDLE) bit = kMiddleButton;
-    buttons_ = static_cast<std::int16_t>(pressed ? (buttons_ | bit) : (buttons_ & ~bit));
-    if (button != BTN_LEFT) return;
+    if (!overPicture_ || button != BTN_LEFT) return;
     // The compositor's milliseconds, which wrap at 32 bits.
-    input_.Dispatch(pressed ? InputEvent::Pressed(pointerX_, pointerY_, time)
-                            : InputEvent::Released(pointerX_, pointerY_, time));
+    input_.Dispatch(state == WL_POINTER_BUTTON_STATE_PRESSED ? InputEvent::Pressed(pointerX_, pointerY_, time)
+                                                             : InputEvent::Released(pointerX_, pointerY_, time));
 }

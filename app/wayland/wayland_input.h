@@ -43,7 +43,6 @@ public:
 private:
     void Type(std::uint32_t key);
     void StopRepeat();
-    std::int16_t Modifiers() const;
 
     InputDispatcher& input_;
     const wl_surface* picture_ = nullptr;
@@ -61,5 +60,4 @@ private:
     bool overPicture_ = false;
     int pointerX_ = 0;
     int pointerY_ = 0;
-    std::int16_t buttons_ = 0;
 };

@@ -8,5 +8,5 @@ extern "C" __attribute__((visibility("default"))) WaylandStart TrenoxRunWayland(
     static WaylandPlatform platform(window);
     if (!platform.Connect()) return WaylandStart::NoCompositor;
     if (!platform.Open()) return WaylandStart::Failed;
-    platform.Run();
+    window.Live(platform, platform.Input());
 }

@@ -7,23 +7,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 
+#include "app/ending.h"
+#include "app/window_layout.h"
 #include "frames/enlarge.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
 namespace {
 
-// The desktop entry's name without ".desktop" (TRENOX_APP_ID of cmake/install.cmake): how a
-// compositor finds the window's icon.
-constexpr char kAppId[] = "invalid.trenox.trenoxvk";
 // A hidden window's pictures are never shown: after this the next one goes without waiting.
 constexpr std::chrono::milliseconds kLongestPresentWait{100};
-constexpr std::uint32_t kOpaque = 0xFF000000;
-// Until frame 1: a light grey like a dialog's, which no frame pixel has (its colours are a 3-3-2 cube).
-constexpr std::uint32_t kBackground = kOpaque | 0xF0F0F0;
 
 WaylandPlatform& PlatformOf(void* data) { return *static_cast<WaylandPlatform*>(data); }
 
@@ -36,7 +31,7 @@ libdecor_interface DecorInterface() {
     libdecor_interface events{};
     events.error = [](libdecor*, libdecor_error, const char* message) {
         std::fprintf(stderr, "TrenoxVK: Wayland window error: %s\n", message);
-        std::_Exit(EXIT_FAILURE);
+        EndProcess(EndReason::ProtocolError);
     };
     return events;
 }
@@ -47,7 +42,7 @@ libdecor_frame_interface FrameInterface() {
     events.configure = [](libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
         PlatformOf(data).OnConfigure(frame, configuration);
     };
-    events.close = [](libdecor_frame*, void* data) { PlatformOf(data).Quit(); };
+    events.close = [](libdecor_frame*, void* data) { PlatformOf(data).OnCloseRequested(); };
     events.commit = [](libdecor_frame*, void*) {};
     events.dismiss_popup = [](libdecor_frame*, const char*, void*) {};
     return events;
@@ -79,38 +74,38 @@ void WaylandPlatform::OnConfigure(libdecor_frame* frame, libdecor_configuration*
     libdecor_state* state = libdecor_state_new(kClientWidth, kClientHeight);
     libdecor_frame_commit(frame, state, configuration);
     libdecor_state_free(state);
+    if (configured_) {
+        wl_surface_commit(surface_);  // acknowledges the configuration
+    } else {
+        // A window shows only once it has a picture: until frame 1 the background's.
+        configured_ = true;
+        ShmBuffer& buffer = FreeBuffer();
+        std::fill_n(buffer.pixels, buffer.stride * kClientHeight * buffer.scale, format_.PixelOf(kBackgroundRgb));
+        Present(buffer);
+        // Only pictures must each reach the screen: frame 1 may replace the background unseen, and
+        // waiting for the compositor's next repaint here held frame 1 back by up to a repaint.
+        presenting_ = false;
+    }
+    // The compositor gives an activated window the keyboard focus.
     libdecor_window_state windowState = LIBDECOR_WINDOW_STATE_NONE;
     if (libdecor_configuration_get_window_state(configuration, &windowState) &&
         (windowState & LIBDECOR_WINDOW_STATE_ACTIVE) != 0) {
-        active_ = true;  // the compositor gives an activated window the keyboard focus
+        input_.Dispatch(InputEvent::Activated());
     }
-    if (configured_) {
-        wl_surface_commit(surface_);  // acknowledges the configuration
-        return;
-    }
-    // A window shows only once it has a picture: until frame 1 the background's.
-    configured_ = true;
-    ShmBuffer& buffer = FreeBuffer();
-    std::fill_n(buffer.pixels, buffer.stride * kClientHeight * buffer.scale, kBackground);
-    Present(buffer);
-    // Only pictures must each reach the screen: frame 1 may replace the background unseen, and
-    // waiting for the compositor's next repaint here held frame 1 back by up to a repaint.
-    presenting_ = false;
 }
 
-void WaylandPlatform::Run() {
-    libdecor_frame_map(frame_);
-    while (!active_) Pump(nullptr, -1);
-    window_.Play(*this);
-}
+void WaylandPlatform::ShowWindow() { libdecor_frame_map(frame_); }
+
+void WaylandPlatform::WaitForEvents() { Pump(nullptr, -1); }
+
+void WaylandPlatform::ProcessPendingEvents() { Pump(nullptr, 0); }
+
+void WaylandPlatform::End(EndReason reason) { EndProcess(reason); }
 
 void WaylandPlatform::ShowPicture(const Picture& picture) {
     ShmBuffer& buffer = FreeBuffer();
-    // wl_shm's XRGB8888 is the palette's own 0x00RRGGBB; the unused byte set, as some compositors'
-    // paths (weston's screenshots) read it as opacity.
     Palette colours{};
-    std::transform(picture.palette.begin(), picture.palette.end(), colours.begin(),
-                   [](std::uint32_t rgb) { return rgb | kOpaque; });
+    format_.Convert(picture.palette, colours);
     ColourSink sink{buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, colours};
     DrawPicture(picture, sink);
     EnlargeInPlace(buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, buffer.scale);
@@ -129,7 +124,7 @@ ShmBuffer& WaylandPlatform::FreeBuffer() {
         if (ShmBuffer* buffer = buffers_.Free(Scale()); buffer != nullptr) return *buffer;
         if (!buffers_.AnyHeld()) {
             std::fprintf(stderr, "TrenoxVK: no shared memory for the window's picture\n");
-            std::_Exit(EXIT_FAILURE);
+            EndProcess(EndReason::NoWindow);
         }
         Pump(presentQueue_, -1);  // until the compositor lets go of one
     }
@@ -149,8 +144,4 @@ void WaylandPlatform::Present(ShmBuffer& buffer) {
     wl_surface_commit(surface_);
     wl_display_flush(display_);
 }
-
-void WaylandPlatform::ProcessPendingEvents() { Pump(nullptr, 0); }
-
-void WaylandPlatform::Quit() { std::_Exit(EXIT_SUCCESS); }
 

@@ -8,6 +8,7 @@
 #include "app/trenox_vk.h"
 #include "app/wayland/shm_buffers.h"
 #include "app/wayland/wayland_input.h"
+#include "frames/pixel_format.h"
 #include "input/input_dispatcher.h"
 #include "playback/platform.h"
 
@@ -26,23 +27,25 @@ struct wl_surface;
 
 class WaylandPlatform final : public Platform {
 public:
-    explicit WaylandPlatform(Trenox_VK& window) : window_(window), input_(window.playback, *this), seat_(input_) {}
+    explicit WaylandPlatform(Trenox_VK& window) : input_(window.playback, *this), seat_(input_) {}
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
-    // The connection is never closed: the process ends through _Exit, and the compositor frees
-    // what a client leaves.
+    // The connection is never closed: the process ends at once (EndProcess), and the compositor
+    // frees what a client leaves.
     ~WaylandPlatform() = default;
 
     // Connects to the compositor that WAYLAND_DISPLAY (or WAYLAND_SOCKET) names; false if there is none.
     bool Connect();
     // Creates the hidden window; prints one line and returns false if the compositor cannot show it.
     bool Open();
-    // Shows the window, processes its events until it first becomes active, then runs the playback loop.
-    [[noreturn]] void Run();
 
-    void ShowPicture(const Picture& picture) override;
+    const InputDispatcher& Input() const { return input_; }
+
+    void ShowWindow() override;
+    void WaitForEvents() override;
     void ProcessPendingEvents() override;
-    [[noreturn]] void Quit() override;
+    void ShowPicture(const Picture& picture) override;
+    [[noreturn]] void End(EndReason reason) override;
 
     // What the listeners report.
     void OnGlobal(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version);
@@ -50,6 +53,7 @@ public:
     void OnOutputScale(const wl_output* output, int scale);
     void OnSurfaceOutput(const wl_output* output, bool entered);
     void OnConfigure(libdecor_frame* frame, libdecor_configuration* configuration);
+    void OnCloseRequested() { input_.Dispatch(InputEvent::CloseRequested()); }
     void OnPresented() { presenting_ = false; }
     [[noreturn]] static void OnLost(wl_display* display);
 
@@ -70,7 +74,6 @@ private:
         bool showsWindow = false;
     };
 
-    Trenox_VK& window_;
     InputDispatcher input_;
     WaylandInput seat_;
     wl_display* display_ = nullptr;
@@ -84,10 +87,12 @@ private:
     wl_event_queue* presentQueue_ = nullptr;  // buffer releases and frame callbacks, apart from input
     wl_callback* presented_ = nullptr;       // the frame callback of the picture last committed
     ShmBuffers buffers_;
+    // wl_shm's XRGB8888 is 0x00RRGGBB; the spare byte set, as some compositors' paths (weston's
+    // screenshots) read it as opacity.
+    PixelFormat format_ = PixelFormat::TrueColour({0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000});
     libdecor* decor_ = nullptr;
     libdecor_frame* frame_ = nullptr;
     int bufferScale_ = 1;      // of the buffer last attached
     bool configured_ = false;  // the compositor has said how it wants the window
     bool presenting_ = false;  // a picture committed, not yet shown
-    bool active_ = false;      // the compositor has activated the window
 };

@@ -1,44 +1,21 @@
-// Windows platform layer: owns the Win32 window and turns its messages into Picture1 handler calls.
+// Windows platform layer: owns the Win32 window and turns its messages into neutral input events.
 #include "app/win32/win32_platform.h"
 
 #include <windowsx.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
+#include "app/ending.h"
 #include "app/win32/resource_ids.h"
+#include "frames/enlarge.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
 namespace {
 
-constexpr const char* kWindowClass = "Trenox_VK";
-
 // A fixed dialog frame: caption and close box, no minimise or maximise box, no sizing border.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
-
-// GetKeyState's high bit: the key is down now.
-constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
-
-// Buttons and modifier keys as the move handler counts them.
-std::int16_t ButtonsOf(WPARAM keys) {
-    return static_cast<std::int16_t>(((keys & MK_LBUTTON) != 0 ? kLeftButton : 0) |
-                                     ((keys & MK_RBUTTON) != 0 ? kRightButton : 0) |
-                                     ((keys & MK_MBUTTON) != 0 ? kMiddleButton : 0));
-}
-
-std::int16_t ModifiersOf(WPARAM keys) {
-    const bool altDown = (GetKeyState(VK_MENU) & kKeyDownBit) != 0;
-    return static_cast<std::int16_t>(((keys & MK_SHIFT) != 0 ? kShiftDown : 0) |
-                                     ((keys & MK_CONTROL) != 0 ? kCtrlDown : 0) | (altDown ? kAltDown : 0));
-}
-
-// The picture is enlarged by the largest whole factor the DPI allows (2 from 192 DPI, 200 %), each
-// of its pixels a block of one colour: never smoothed, never a quarter of its size.
-int ScaleFor(UINT dpi) { return std::max(1, static_cast<int>(dpi / USER_DEFAULT_SCREEN_DPI)); }
 
 // Windows 10's per-monitor DPI calls, looked up at run time: Windows 7 and 8 lack them.
 template <typename Function>
@@ -69,12 +46,13 @@ bool Win32Platform::Open(HINSTANCE instance) {
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(TRENOXVK_ICON));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClassName;
     if (RegisterClassExA(&windowClass) == 0) return false;
 
     opened_ = this;
     // Created hidden at 100 %, then sized for the DPI of the monitor it is on.
-    hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClass, kCaption.data(), kWindowStyle, 0, 0, kClientWidth,
+    // kCaption views a literal: NUL-terminated.
+    hwnd_ = CreateWindowExA(kWindowExStyle, kWindowClassName, kCaption.data(), kWindowStyle, 0, 0, kClientWidth,
                             kClientHeight, nullptr, nullptr, instance, nullptr);
     if (hwnd_ == nullptr) return false;
     FitToDpi(WindowDpi(hwnd_), nullptr);
@@ -83,14 +61,16 @@ bool Win32Platform::Open(HINSTANCE instance) {
     dib_.header.biPlanes = 1;
     dib_.header.biBitCount = kBitsPerPixel;
     dib_.header.biCompression = BI_RGB;  // decoded by our own RLE8 decoder, never by GDI
-    dib_.header.biWidth = kFrameWidth;
-    dib_.header.biHeight = -kFrameHeight;  // negative: rows run top down, as the decoder writes them
-    dib_.header.biClrUsed = std::size(dib_.colours);
+    dib_.header.biWidth = kClientWidth;
+    dib_.header.biHeight = -kClientHeight;  // negative: rows run top down, as the decoder writes them
+    dib_.header.biClrUsed = dib_.colours.size();
     return true;
 }
 
 void Win32Platform::FitToDpi(UINT dpi, const RECT* suggested) {
-    scale_ = ScaleFor(dpi);
+    // The picture is enlarged by the largest whole factor the DPI allows (2 from 192 DPI, 200 %),
+    // each of its pixels a block of one colour: never smoothed, never a quarter of its size.
+    scale_ = WholeFactor(static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI);
     RECT frame{0, 0, kClientWidth * scale_, kClientHeight * scale_};
     if (kAdjustWindowRectExForDpi != nullptr)
         kAdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
@@ -116,24 +96,36 @@ int Win32Platform::PicturePixel(int windowPixel) const {
     return windowPixel >= 0 ? windowPixel / scale_ : (windowPixel - scale_ + 1) / scale_;
 }
 
-void Win32Platform::Run() {
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
+void Win32Platform::ShowWindow() {
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
-    MSG message;
-    while (!active_) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) Quit();
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    window_.Play(*this);
 }
+
+void Win32Platform::WaitForEvents() {
+    MSG message;
+    // 0: WM_QUIT; -1: GetMessage itself failed, and no message will come.
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0) End(EndReason::WindowClosed);
+    Deliver(message);
+    ProcessPendingEvents();
+}
+
+void Win32Platform::ProcessPendingEvents() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0) Deliver(message);
+}
+
+void Win32Platform::Deliver(const MSG& message) {
+    if (message.message == WM_QUIT) End(EndReason::WindowClosed);
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+void Win32Platform::End(EndReason reason) { EndProcess(reason); }
 
 void Win32Platform::ShowPicture(const Picture& picture) {
     // The one 8-bit DIB takes the picture's indices; its colour table, the picture's colours.
-    // 0x00RRGGBB in memory is blue, green, red, 0: exactly an RGBQUAD.
-    static_assert(sizeof dib_.colours == sizeof picture.palette);
-    std::memcpy(dib_.colours, picture.palette.data(), sizeof dib_.colours);
-    IndexSink sink{dibPixels_.data(), kFrameWidth, {kFrameWidth, kFrameHeight}};
+    dibFormat_.Convert(picture.palette, dib_.colours);
+    IndexSink sink{dibPixels_.data(), kDibStride, {kClientWidth, kClientHeight}};
     DrawPicture(picture, sink);
     showing_ = true;
     if (HDC dc = GetDC(hwnd_); dc != nullptr) {
@@ -149,26 +141,15 @@ void Win32Platform::Draw(HDC dc) const {
     if (!showing_) return;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(&dib_);
     if (scale_ == 1) {
-        SetDIBitsToDevice(dc, 0, 0, kFrameWidth, kFrameHeight, 0, 0, 0, kFrameHeight, dibPixels_.data(), info,
+        SetDIBitsToDevice(dc, 0, 0, kClientWidth, kClientHeight, 0, 0, 0, kClientHeight, dibPixels_.data(), info,
                           DIB_RGB_COLORS);
         return;
     }
     // COLORONCOLOR repeats pixels and blends none: at a whole factor, blocks of one colour.
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, 0, 0, kFrameWidth * scale_, kFrameHeight * scale_, 0, 0, kFrameWidth, kFrameHeight,
+    StretchDIBits(dc, 0, 0, kClientWidth * scale_, kClientHeight * scale_, 0, 0, kClientWidth, kClientHeight,
                   dibPixels_.data(), info, DIB_RGB_COLORS, SRCCOPY);
 }
-
-void Win32Platform::ProcessPendingEvents() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
-        if (message.message == WM_QUIT) Quit();
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-void Win32Platform::Quit() { ExitProcess(EXIT_SUCCESS); }
 
 LRESULT CALLBACK Win32Platform::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // Messages sent while CreateWindowEx runs come before hwnd_ is known; Windows handles those.
@@ -185,10 +166,10 @@ LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) break;
             // Default handling gives the window the keyboard focus before the loop takes over.
             DefWindowProcA(hwnd_, message, wParam, lParam);
-            active_ = true;
+            input_.Dispatch(InputEvent::Activated());
             return 0;
         case WM_CLOSE:
-        case WM_DESTROY: Quit();
+        case WM_DESTROY: input_.Dispatch(InputEvent::CloseRequested()); return 0;
         case WM_ERASEBKGND:
             if (showing_) return 1;  // the picture covers the whole client area
             break;
@@ -205,8 +186,9 @@ LRESULT Win32Platform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             FitToDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));  // NOLINT(performance-no-int-to-ptr)
             InvalidateRect(hwnd_, nullptr, FALSE);
             return 0;
-        case WM_CHAR: input_.Dispatch(InputEvent::Typed(static_cast<std::int16_t>(wParam))); return 0;
-        case WM_MOUSEMOVE: input_.Dispatch(InputEvent::Moved(x, y, ButtonsOf(wParam), ModifiersOf(wParam))); return 0;
+        // A UTF-16 unit: a character outside the BMP comes as two surrogate halves, which no handler takes.
+        case WM_CHAR: input_.Dispatch(InputEvent::Typed(static_cast<char32_t>(wParam))); return 0;
+        case WM_MOUSEMOVE: input_.Dispatch(InputEvent::Moved(x, y)); return 0;
         case WM_LBUTTONDOWN:
             // Capture keeps moves coming while the button is held outside the window.
             SetCapture(hwnd_);
