@@ -29,7 +29,11 @@ constexpr RequestHelp kRequestHelp[] = {
 };
 constexpr std::string_view kEscapeHelp = "end the program";
 
-constexpr Action kMouse[] = {
+struct MouseHelp {
+    std::string_view action;
+    std::string_view effect;
+};
+constexpr MouseHelp kMouse[] = {
     {"pointer move", "sets the pace: fast near the top or left edge, slower towards the bottom-right corner"},
     {"click", "manual mode: moving the pointer down steps forward, up steps back; a second click resumes the run"},
     {"double-click", "end the program"},
@@ -123,7 +127,8 @@ std::string ManSection(std::string_view title, const std::vector<Action>& action
 
 std::string InputHelp(UsageFormat format) {
     const std::vector<Action> keys = Keys(format);
-    const std::vector<Action> mouse(std::begin(kMouse), std::end(kMouse));
+    std::vector<Action> mouse;
+    for (const MouseHelp& help : kMouse) mouse.push_back({std::string(help.action), help.effect});
     switch (format) {
         case UsageFormat::Text: return TextSection("Keys", keys) + TextSection("Mouse", mouse);
         case UsageFormat::Man:
