@@ -47,7 +47,7 @@ const trenoxPage = {
   context: null,
   image: null,  // an ImageData over the program's picture, made at the first one
   report: null,  // (what, ...args): tells the program, whose `what` is typed, moved, pressed, released or activated
-  listening: null,  // aborted when the program ends: every listener goes
+  listening: null,  // aborted when the program ends: every input listener goes
   wake: null,  // resolves the program's wait for the next report
   turn: null,  // ends the turn given to the browser
   channel: null,
@@ -99,9 +99,10 @@ function openTrenoxPage(caption, size, program, wholeFactor) {
     // reduction (a phone) needs smoothing.
     canvas.classList.toggle('sharp', wholeFactor(placed.scale * devicePixelRatio) > 1);
   };
+  // The window stays fitted after the program ends too.
   new ResizeObserver(fit).observe(windowBox);
-  window.addEventListener('resize', fit, options);
-  matchMedia('(pointer: coarse)').addEventListener('change', fit, options);
+  window.addEventListener('resize', fit);
+  matchMedia('(pointer: coarse)').addEventListener('change', fit);
   fit();
 
   canvas.addEventListener('keydown', (event) => {
