@@ -60,11 +60,19 @@ RECORDER = """
 
 
 # The window's caption and client area, as the program's own headers define them.
-_HEADER = (SOURCE_DIR / "app" / "trenox_vk.h").read_text()
+_LAYOUT = (SOURCE_DIR / "app" / "window_layout.h").read_text()
 _AREA = (SOURCE_DIR / "input" / "picture_area.h").read_text()
-CAPTION = "".join(re.findall(r'"([^"]*)"', re.search(r"kCaption\s*=((?:\s*\"[^\"]*\")+);", _HEADER).group(1)))
-CLIENT_WIDTH = int(re.search(r"kClientWidth = (\d+);", _AREA).group(1))
-CLIENT_HEIGHT = int(re.search(r"kClientHeight = (\d+);", _AREA).group(1))
+CAPTION = "".join(re.findall(r'"([^"]*)"', re.search(r"kCaption\s*=((?:\s*\"[^\"]*\")+);", _LAYOUT).group(1)))
+
+
+def _client_size(name):
+    """A client area size: a number, or the picture area's constant that it is."""
+    value = re.search(rf"{name} = (\w+);", _LAYOUT).group(1)
+    return int(value) if value.isdigit() else int(re.search(rf"{value} = (\d+);", _AREA).group(1))
+
+
+CLIENT_WIDTH = _client_size("kClientWidth")
+CLIENT_HEIGHT = _client_size("kClientHeight")
 
 
 def decode_frames():
