@@ -126,7 +126,7 @@ std::string ManSection(std::string_view title, const std::vector<Action>& action
 }  // namespace
 
 std::string InputHelp(UsageFormat format) {
-    const std::vector<Action> keys = Keys(format);
+    std::vector<Action> keys = Keys(format);
     std::vector<Action> mouse;
     for (const MouseHelp& help : kMouse) mouse.push_back({std::string(help.action), help.effect});
     switch (format) {
