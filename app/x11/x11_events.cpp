@@ -1,5 +1,6 @@
-// The X11 layer's events: keys, pointer, button, focus and close as neutral input events; exposure,
-// mapping and the window manager's messages go to the window's parts.
+// The X11 layer's events: waited for and read from the server, then keys, pointer, button, focus
+// and close as neutral input events; exposure, mapping and the window manager's messages go to the
+// window's parts.
 #include "app/x11/x11_platform.h"
 
 #include <X11/Xlib.h>
@@ -9,6 +10,21 @@
 #include <cstddef>
 
 #include "input/input_events.h"
+
+void X11Platform::WaitForEvents() {
+    XEvent event;
+    XNextEvent(connection_.Get(), &event);
+    Translate(event);
+    ProcessPendingEvents();
+}
+
+void X11Platform::ProcessPendingEvents() {
+    while (XPending(connection_.Get()) > 0) {
+        XEvent event;
+        XNextEvent(connection_.Get(), &event);
+        Translate(event);
+    }
+}
 
 void X11Platform::Translate(XEvent& event) {
     switch (event.type) {

@@ -1,8 +1,6 @@
-// The X11 layer as the seam sees it: opening its parts in order, waiting for and processing the
-// window's events, showing a picture, ending the process.
+// The X11 layer as the seam sees it: opening its parts in order, showing the window and a picture,
+// ending the process. Its events are in x11_events.cpp.
 #include "app/x11/x11_platform.h"
-
-#include <X11/Xlib.h>
 
 #include "app/ending.h"
 
@@ -17,21 +15,6 @@ std::optional<EndReason> X11Platform::Open() {
 }
 
 void X11Platform::ShowWindow() { window_.Show(); }
-
-void X11Platform::WaitForEvents() {
-    XEvent event;
-    XNextEvent(connection_.Get(), &event);
-    Translate(event);
-    ProcessPendingEvents();
-}
-
-void X11Platform::ProcessPendingEvents() {
-    while (XPending(connection_.Get()) > 0) {
-        XEvent event;
-        XNextEvent(connection_.Get(), &event);
-        Translate(event);
-    }
-}
 
 void X11Platform::ShowPicture(const Picture& picture) { image_.Show(picture, colours_.Format()); }
 

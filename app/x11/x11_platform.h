@@ -1,6 +1,6 @@
 // Linux platform layer on X: the main window as a plain Xlib window, its events as neutral input
 // events. Made of the connection (x11_connection), the window (x11_window), the screen's colours
-// (x11_colours) and the picture (x11_image); events are translated in x11_events.cpp.
+// (x11_colours) and the picture (x11_image); its events are read and translated in x11_events.cpp.
 #pragma once
 
 #include <optional>
