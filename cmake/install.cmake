@@ -1,6 +1,6 @@
 # Installing TrenoxVK as a desktop program (binary, menu entry, icons, manual page, AppStream
 # metadata, copyright and changelog) and packing it as a .deb.
-if(WIN32 OR CMAKE_CROSSCOMPILING)
+if(WIN32 OR EMSCRIPTEN)
   return()
 endif()
 
@@ -54,11 +54,8 @@ install_gzipped("${PROJECT_BINARY_DIR}/TrenoxVK.1" "${CMAKE_INSTALL_MANDIR}/man1
 install_gzipped("${packaging}/changelog" "${doc_dir}")
 install(FILES "${packaging}/copyright" DESTINATION "${doc_dir}")
 
-# The menu icon is drawn at build time, at the sizes desktops look for in the hicolor theme.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(ICON_CAIRO REQUIRED IMPORTED_TARGET cairo)
-add_executable(draw_icon "${PROJECT_SOURCE_DIR}/packaging/draw_icon.cpp")
-target_link_libraries(draw_icon PRIVATE PkgConfig::ICON_CAIRO)
+# The menu icon is drawn at build time (draw_icon, cmake/host_tools.cmake), at the sizes desktops
+# look for in the hicolor theme.
 
 set(TRENOX_ICON_SIZES 16 22 24 32 48 64 128 256)
 set(icon_files)
@@ -94,6 +91,10 @@ the pointer steps the frames by hand.]])
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # trenoxvk_1.00_amd64.deb
+# A cross build packs for its target (the toolchain file names it); a native one for this machine.
+if(TRENOX_DEB_ARCHITECTURE)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "${TRENOX_DEB_ARCHITECTURE}")
+endif()
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trenox VK developers <dev@trenox.invalid>")
@@ -105,9 +106,11 @@ set(CPACK_GENERATOR "DEB")
 include(CPack)
 
 if(TRENOX_BUILD_TESTS)
-  # Builds the .deb, unpacks it into a temporary root and runs the binary from there under Xvfb.
+  # Builds the .deb, unpacks it into a temporary root and runs the binary from there under Xvfb
+  # (an ARM build's under qemu-user).
   add_test(NAME deb_package
-           COMMAND "${PROJECT_SOURCE_DIR}/packaging/test_deb.sh" "${PROJECT_BINARY_DIR}/CPackConfig.cmake"
+           COMMAND env "TRENOX_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                   "${PROJECT_SOURCE_DIR}/packaging/test_deb.sh" "${PROJECT_BINARY_DIR}/CPackConfig.cmake"
                    ${TRENOX_ICON_SIZES})
   set_tests_properties(deb_package PROPERTIES LABELS ship TIMEOUT 300)
 endif()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks that every artifact in a release folder carries the project version VERSION: the .deb (its
+# Checks that every artifact in a release folder carries the project version VERSION: the .debs (their
 # control field, manual page, changelog, AppStream release and the program's --version), the
 # Windows program's version resource and read-me, the page, the source; and the checksums.
 # Usage: check_release.sh VERSION DIST
@@ -18,12 +18,20 @@ deb=$dist/trenoxvk_${version}_amd64.deb
 zip=$dist/TrenoxVK-$version-windows-x86_64.zip
 page=$dist/TrenoxVK-$version.html
 tarball=$dist/trenoxvk-$version.tar.gz
-for artifact in "$deb" "$zip" "$page" "$tarball" "$dist/SHA256SUMS"; do
+arm_debs=("$dist/trenoxvk_${version}_arm64.deb" "$dist/trenoxvk_${version}_armhf.deb")
+for artifact in "$deb" "${arm_debs[@]}" "$zip" "$page" "$tarball" "$dist/SHA256SUMS"; do
   [ -f "$artifact" ] || fail "no $artifact"
 done
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
 
 expect "the .deb's Version" "$(dpkg-deb --field "$deb" Version)"
+for arm_deb in "${arm_debs[@]}"; do
+  expect "$(basename "$arm_deb")'s Version" "$(dpkg-deb --field "$arm_deb" Version)"
+  architecture=$(basename "$arm_deb" .deb)
+  architecture=${architecture##*_}
+  [ "$(dpkg-deb --field "$arm_deb" Architecture)" = "$architecture" ] ||
+    fail "$(basename "$arm_deb") is not for $architecture"
+done
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share
 expect "the manual page's footer" "$(gzip -dc "$share/man/man1/TrenoxVK.1.gz" | sed -n 's/^\.TH .*"Trenox VK \([^"]*\)".*/\1/p')"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb, checks its control fields and contents, has lintian, appstreamcli and groff check
 # it, unpacks it into a temporary root and runs the installed TrenoxVK from there under Xvfb until
-# ESC ends it.
-# Usage: test_deb.sh CPackConfig.cmake ICON_SIZE...
+# ESC ends it. A package for another architecture runs under TRENOX_EMULATOR (qemu-user).
+# Usage: [TRENOX_EMULATOR=qemu-...] test_deb.sh CPackConfig.cmake ICON_SIZE...
 set -uo pipefail
 cpack_config=$1
 shift
@@ -76,7 +76,7 @@ cat "$work/lintian.log"
 ! grep -q '^[EW]:' "$work/lintian.log" || session_fail "lintian reports errors or warnings"
 
 start_x_server
-start_program "$program"
+start_program ${TRENOX_EMULATOR:+"$TRENOX_EMULATOR"} "$program"
 name=$(xdotool getwindowname "$WINDOW")
 [[ "$name" == "                  Trenox VK"* ]] || session_fail "window caption: '$name'"
 xdotool windowactivate --sync "$WINDOW" 2>/dev/null || xdotool windowfocus --sync "$WINDOW"

@@ -17,6 +17,14 @@ testing+=(zip unzip diffoscope)
 # ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
 testing+=(firefox-esr python3-websocket)
 
+# ARM: Debian's cross compilers, the target's libraries as multiarch packages beside the build
+# machine's, and qemu-user to run the target's programs in the tests.
+testing+=(crossbuild-essential-arm64 crossbuild-essential-armhf qemu-user-static)
+for architecture in arm64 armhf; do
+  testing+=(libx11-dev:$architecture libxext-dev:$architecture libwayland-dev:$architecture
+    libxkbcommon-dev:$architecture libdecor-0-dev:$architecture)
+done
+
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;
   test) wanted=("${build[@]}" "${testing[@]}") ;;
@@ -32,5 +40,14 @@ done
 echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update -q
+# A foreign architecture's packages are found only once dpkg knows the architecture.
+for package in "${missing[@]}"; do
+  case "$package" in
+    *:*) architecture=${package##*:}
+      dpkg --print-foreign-architectures | grep -qx "$architecture" || $sudo dpkg --add-architecture "$architecture" ;;
+  esac
+done
+# An index that fails to download (a mirror caught mid-sync) is reported and left out; the install
+# below then fails only if a package it needs is really missing.
+$sudo apt-get update -q || echo "deps: apt-get update reported errors; going on with the indexes it has" >&2
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

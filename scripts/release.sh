@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the release of the checked-out commit into DIST, bit for bit reproducibly: the .deb, the
-# Windows program with its read-me in a zip, the one-file page, the source, and SHA256SUMS.
-# Usage: scripts/release.sh build WORK DIST                  build the three programs in WORK, then assemble
-#        scripts/release.sh assemble LINUX WINDOWS WEB DIST  assemble from build trees already made by
-#                                                           the default, windows and web presets
+# Builds the release of the checked-out commit into DIST, bit for bit reproducibly: the .deb for
+# amd64, arm64 and armhf, the Windows program with its read-me in a zip, the one-file page, the
+# source, and SHA256SUMS.
+# Usage: scripts/release.sh build WORK DIST     build the programs in WORK, then assemble
+#        scripts/release.sh assemble LINUX WINDOWS WEB ARM64 ARMHF DIST
+#                                              assemble from build trees already made by the
+#                                              default, windows, web, arm64 and armhf presets
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-usage() { sed -n '4,6s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+usage() { sed -n '5,9s/^# \{0,1\}//p' "$0" >&2; exit 2; }
 
 # Every time stamp is the last commit's, as distributions do it; one set by the caller wins.
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct)}
@@ -20,18 +22,21 @@ case "${1:-}" in
     work=$2
     cd "$source_dir"
     # The presets the tests use, without the tests: the same compiler flags give the same programs.
-    for preset in default windows web; do
-      cmake --preset "$preset" -B "$work/$preset" -DTRENOX_BUILD_TESTS=OFF >"$work/$preset.log" ||
+    # The ARM builds run the default tree's build tools (host-tools.cmake), so that one comes first.
+    for preset in default windows web arm64 armhf; do
+      cmake --preset "$preset" -B "$work/$preset" -DTRENOX_BUILD_TESTS=OFF \
+        -DTRENOX_HOST_TOOLS="$work/default/host-tools.cmake" >"$work/$preset.log" ||
         { cat "$work/$preset.log"; exit 1; }
+      case $preset in
+        default | arm64 | armhf) cmake --build "$work/$preset" -j 2 ;;
+        *) cmake --build "$work/$preset" -j 2 --target TrenoxVK ;;
+      esac
     done
-    cmake --build "$work/default" -j 2
-    cmake --build "$work/windows" -j 2 --target TrenoxVK
-    cmake --build "$work/web" -j 2 --target TrenoxVK
-    linux=$work/default windows=$work/windows web=$work/web dist=$3
+    linux=$work/default windows=$work/windows web=$work/web arm64=$work/arm64 armhf=$work/armhf dist=$3
     ;;
   assemble)
-    [ $# -eq 5 ] || usage
-    linux=$2 windows=$3 web=$4 dist=$5
+    [ $# -eq 7 ] || usage
+    linux=$2 windows=$3 web=$4 arm64=$5 armhf=$6 dist=$7
     ;;
   *) usage ;;
 esac
@@ -42,13 +47,14 @@ esac
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
 [ -n "$version" ] || { echo "release: no project version in $linux/CMakeCache.txt" >&2; exit 1; }
 deb=trenoxvk_${version}_amd64.deb
+arm_debs=(trenoxvk_${version}_arm64.deb trenoxvk_${version}_armhf.deb)
 zip=TrenoxVK-$version-windows-x86_64.zip
 page=TrenoxVK-$version.html
 tarball=trenoxvk-$version.tar.gz
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
-rm -f "$dist/$deb" "$dist/$zip" "$dist/$page" "$dist/$tarball" "$dist/SHA256SUMS"
+rm -f "$dist/$deb" "${arm_debs[@]/#/$dist/}" "$dist/$zip" "$dist/$page" "$dist/$tarball" "$dist/SHA256SUMS"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -56,6 +62,11 @@ trap 'rm -rf "$stage"' EXIT
 cpack --config "$linux/CPackConfig.cmake" -G DEB -B "$stage/deb" >"$stage/cpack.log" ||
   { cat "$stage/cpack.log"; exit 1; }
 cp "$stage/deb/$deb" "$dist/"
+for tree in "$arm64" "$armhf"; do
+  cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$stage/deb" >"$stage/cpack.log" ||
+    { cat "$stage/cpack.log"; exit 1; }
+done
+cp "${arm_debs[@]/#/$stage/deb/}" "$dist/"
 
 # The zip: fixed modes and times, no Unix owners or extra time fields (-X), no directory entries,
 # and the names in this order; zip stores local time, so the zone is fixed too.
@@ -77,5 +88,5 @@ install -m 0644 "$web/TrenoxVK.html" "$dist/$page"
 git -C "$source_dir" -c tar.umask=0022 archive --format=tar --prefix="trenoxvk-$version/" HEAD |
   gzip -9n >"$dist/$tarball"
 
-(cd "$dist" && sha256sum "$deb" "$zip" "$page" "$tarball" >SHA256SUMS)
+(cd "$dist" && sha256sum "$deb" "${arm_debs[@]}" "$zip" "$page" "$tarball" >SHA256SUMS)
 cat "$dist/SHA256SUMS"

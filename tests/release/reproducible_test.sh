@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The release, bit for bit: assembled from the build trees the default, windows and web workflows
-# made, and built again by `cmake --workflow --preset release` in a fresh clone in another folder,
+# The release, bit for bit: assembled from the build trees the default, windows, web, arm64 and
+# armhf workflows made, and built again by `cmake --workflow --preset release` in a fresh clone in another folder,
 # under another umask, time zone and locale. The checksums must agree; where they do not, diffoscope
 # shows the first file that differs.
-# Usage (from the repository, after those three workflows): tests/release/reproducible_test.sh
+# Usage (from the repository, after those five workflows): tests/release/reproducible_test.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 work=$(mktemp -d)
@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 
 started=$SECONDS
 (umask 022 && export TZ=UTC LC_ALL=C &&
-  scripts/release.sh assemble build build-win build-web "$work/assembled") >"$work/assemble.log" 2>&1 ||
+  scripts/release.sh assemble build build-win build-web build-arm64 build-armhf "$work/assembled") >"$work/assemble.log" 2>&1 ||
   { cat "$work/assemble.log"; exit 1; }
 assembled=$((SECONDS - started))
 
