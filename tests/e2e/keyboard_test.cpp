@@ -36,17 +36,15 @@ TEST_F(GermanLayoutTest, CommandCharactersRunStopAndStep) {
     WaitUntilShowing();
     ExpectRunsAfterKey(Program(), "minus", -1);
     ExpectRunsAfterKey(Program(), "plus", 1);
-    Program().PressKey("asterisk");
-    const std::optional<int> held = Program().WaitForSteadyFrame(kLongerThanAPass, 2 * kFrameTimeout);
-    ASSERT_TRUE(held.has_value()) << "\"*\" did not stop the run";
-    ExpectKeyShows("slash", FrameAfter(*held, -1));
+    const int held = SpeedUpAndHold();  // with "*"
+    ExpectKeyShows("slash", FrameAfter(held, -1));
 }
 
-// One key from the main block, one from the keypad, each read as the character it types.
+// Keys from the main block ("*" with Shift) and from the keypad, each read as the character it types.
 TEST_F(KeyboardTest, TypedCommandCharactersReachTheLoop) {
-    WaitUntilShowing();
-    ExpectRunsAfterKey(Program(), "minus", -1);
-    ExpectRunsAfterKey(Program(), "KP_Add", 1);
+    const int held = SpeedUpAndHold();  // with "*"
+    ExpectKeyShows("period", FrameAfter(held, 1));
+    ExpectKeyShows("KP_Divide", held);
 }
 
 TEST_F(KeyboardTest, EscapeEndsTheProgram) {
