@@ -95,6 +95,9 @@ TEST(Keys, OtherKeysChangeNothing) {
     viewer.Hold();
     viewer.input.Dispatch(InputEvent::Typed('\r'));
     EXPECT_EQ(viewer.Steps(1), Steps{0});
+    // Nothing was left pending: the next step is one frame.
+    viewer.Type('.');
+    EXPECT_EQ(viewer.Steps(2), (Steps{1, 0}));
 }
 
 TEST(Keys, EscapeEndsTheProgramInAnyMode) {

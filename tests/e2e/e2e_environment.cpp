@@ -82,10 +82,6 @@ void ProgramTest::WaitUntilRunning() {
 }
 
 int ProgramTest::SpeedUpAndHold() {
-    // Near the top-left corner the idle count is a few dozen iterations: frames follow at once.
-    constexpr int kNearCorner = 40;
-    // Enough frames that, at the starting pace, they would take several seconds.
-    constexpr std::size_t kFastFrames = 8;
     WaitUntilRunning();
     program_->MovePointerTo(kNearCorner, kNearCorner);
     // Only a fast run makes a frame that stays a held one, not just one of the slow run.

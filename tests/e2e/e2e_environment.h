@@ -32,6 +32,10 @@ inline constexpr auto kHeldFor = 300ms;
 // At the starting pace a frame stays about a second while the run goes on, and input takes effect
 // only at the end of that pass: a stop is seen only in a frame that stays longer than that.
 inline constexpr auto kLongerThanAPass = 2s;
+// Near the picture's top-left corner the idle count is a few dozen iterations: frames follow at
+// once. This many of them would take several seconds at the starting pace.
+inline constexpr int kNearCorner = 40;
+inline constexpr std::size_t kFastFrames = 8;
 
 // Expects the frame `wanted` to come and stay; `after` names what asked for it, for the messages.
 void ExpectShowsAndHolds(ProgramUnderTest& program, int wanted, const std::string& after);

@@ -9,7 +9,7 @@
 
 // The program's own layout: its client area (kClientWidth x kClientHeight) shows the top-left part
 // of each of its kFrameCount frames. Xlib's macros (None, Window) clash with its names: include
-// this before any X header.
+// these before any X header.
 #include "app/window_layout.h"
 #include "frames/frame_set.h"
 #include "tests/e2e/screen_colours.h"
