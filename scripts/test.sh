@@ -16,7 +16,9 @@ heading() { printf '\n===== %s =====\n' "$1"; }
 #            once, with on the other X servers only the cases whose code differs there
 #   clang    the unit tests and the pace check built with clang++
 #   web      TrenoxVK.html built with Emscripten, its end-to-end suite in headless Chromium
-for workflow in default windows fuzz asan clang web; do
+#   arm64, armhf  the Linux program cross-built for ARM (with `default`'s build tools): its package
+#            and hardening, and the end-to-end suite (its harness built by `default`) under qemu-user
+for workflow in default windows fuzz asan clang web arm64 armhf; do
   heading "workflow $workflow"
   cmake --workflow --preset "$workflow"
 done
