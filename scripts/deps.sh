@@ -16,6 +16,8 @@ testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python
 testing+=(zip unzip diffoscope)
 # ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
 testing+=(firefox-esr python3-websocket)
+# The page's accessibility audit: axe-core, from npm, into build-node/ (tests/web/test_page_audit.py).
+testing+=(npm)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;
@@ -27,10 +29,13 @@ missing=()
 for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ "${1:-run}" = test ] && [ ! -f "$(dirname "$0")/../build-node/node_modules/axe-core/axe.min.js" ]; then
+  npm install --prefix "$(dirname "$0")/../build-node" --no-audit --no-fund axe-core@4
+fi
