@@ -283,7 +283,16 @@ function showEnded(message) {
   context.fillText(message, canvas.width / 2, canvas.height / 2);
 }
 
-if (typeof document === 'object') keepTrenoxWindowFitted();
+// The hosted page (the one that links a manifest) keeps itself for offline use.
+function keepPageOffline() {
+  if (!('serviceWorker' in navigator) || document.querySelector('link[rel="manifest"]') === null) return;
+  navigator.serviceWorker.register('service_worker.js');
+}
+
+if (typeof document === 'object') {
+  keepTrenoxWindowFitted();
+  keepPageOffline();
+}
 // Under node, for the unit tests of the parts that need no page.
 if (typeof module === 'object' && module.exports) {
   module.exports = {fitWindow, canvasPixel, typedCharacter, captionFontSize, announcement};
