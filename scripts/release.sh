@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release of the checked-out commit into DIST, bit for bit reproducibly: the .deb, the
-# Windows program with its read-me in a zip, the one-file page, the source, and SHA256SUMS.
+# Windows program with its read-me in a zip, the one-file page, the hosted page's folder in a zip, the
+# source, and SHA256SUMS.
 # Usage: scripts/release.sh build WORK DIST                  build the three programs in WORK, then assemble
 #        scripts/release.sh assemble LINUX WINDOWS WEB DIST  assemble from build trees already made by
 #                                                           the default, windows and web presets
@@ -26,7 +27,7 @@ case "${1:-}" in
     done
     cmake --build "$work/default" -j 2
     cmake --build "$work/windows" -j 2 --target TrenoxVK
-    cmake --build "$work/web" -j 2 --target TrenoxVK
+    cmake --build "$work/web" -j 2 --target TrenoxVK hosted_page
     linux=$work/default windows=$work/windows web=$work/web dist=$3
     ;;
   assemble)
@@ -44,11 +45,12 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
 deb=trenoxvk_${version}_amd64.deb
 zip=TrenoxVK-$version-windows-x86_64.zip
 page=TrenoxVK-$version.html
+hosted=TrenoxVK-$version-web
 tarball=trenoxvk-$version.tar.gz
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
-rm -f "$dist/$deb" "$dist/$zip" "$dist/$page" "$dist/$tarball" "$dist/SHA256SUMS"
+rm -f "$dist/$deb" "$dist/$zip" "$dist/$page" "$dist/$hosted.zip" "$dist/$tarball" "$dist/SHA256SUMS"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -72,10 +74,19 @@ touch -d "@$SOURCE_DATE_EPOCH" "$stage/zip/TrenoxVK.exe" "$stage/zip/README.txt"
 
 install -m 0644 "$web/TrenoxVK.html" "$dist/$page"
 
+# The hosted page, for a web server: index.html with its manifest, service worker and icons in one
+# folder, zipped as the Windows program is.
+hosted_files=(index.html manifest.webmanifest service_worker.js favicon.ico apple-touch-icon.png icon-192.png
+  icon-512.png icon-maskable-512.png)
+mkdir "$stage/$hosted"
+for file in "${hosted_files[@]}"; do install -m 0644 "$web/hosted/$file" "$stage/$hosted/$file"; done
+touch -d "@$SOURCE_DATE_EPOCH" "$stage/$hosted"/*
+(cd "$stage" && TZ=UTC zip -q -X -D -9 "$dist/$hosted.zip" "${hosted_files[@]/#/$hosted/}")
+
 # The source as committed: git archive takes every time from the commit and names no owner;
 # gzip -n leaves out the name and time it would otherwise store.
 git -C "$source_dir" -c tar.umask=0022 archive --format=tar --prefix="trenoxvk-$version/" HEAD |
   gzip -9n >"$dist/$tarball"
 
-(cd "$dist" && sha256sum "$deb" "$zip" "$page" "$tarball" >SHA256SUMS)
+(cd "$dist" && sha256sum "$deb" "$zip" "$page" "$hosted.zip" "$tarball" >SHA256SUMS)
 cat "$dist/SHA256SUMS"
