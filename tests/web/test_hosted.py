@@ -1,12 +1,17 @@
 # The hosted folder served over http: Chromium finds the page installable, on the desktop and on a
 # phone, and once the service worker controls the page, a reload with no network still runs the
-# program.
+# program; the icons fit a phone's masks.
+import hashlib
+import json
+import re
 import time
 import unittest
 
+from PIL import Image
+
 from test_devices import PHONE, emulated_chromium
 from test_page_audit import serve
-from trenox_page import BROWSER, PAGE, ProgramPage, ProgramTest
+from trenox_page import BROWSER, PAGE, SOURCE_DIR, ProgramPage, ProgramTest
 
 HOSTED = PAGE.parent / "hosted"
 INSTALL_TIMEOUT = 20.0
@@ -30,6 +35,15 @@ class HostedTest(ProgramTest):
     def test_reload_without_network_runs_the_program(self):
         self.wait_until_running()
         self.wait_for_service_worker()
+        # One copy, named for this version and this page, so that a new page replaces it.
+        self.page.script("window.trenoxCaches = null; caches.keys().then((names) => { window.trenoxCaches = names; });")
+        deadline = time.monotonic() + INSTALL_TIMEOUT
+        while (names := self.page.script("return window.trenoxCaches;")) is None:
+            self.assertLess(time.monotonic(), deadline, "caches.keys() never answered")
+            time.sleep(0.1)
+        version = re.search(r"project\(TrenoxVK VERSION ([^ )]+)", (SOURCE_DIR / "CMakeLists.txt").read_text()).group(1)
+        page_hash = hashlib.sha256((HOSTED / "index.html").read_bytes()).hexdigest()[:12]
+        self.assertEqual(names, [f"trenoxvk-{version}-{page_hash}"])
         self.page.script("window.trenoxOldPage = true;")
         self.server.stop()
         if BROWSER == "chromium":
@@ -57,6 +71,33 @@ class HostedTest(ProgramTest):
         self.assertEqual(self.installability_errors(), [])
         manifest = self.page.browser.cdp("Page.getAppManifest")
         self.assertEqual(manifest["errors"], [])
+
+
+@unittest.skipUnless((HOSTED / "index.html").exists() and BROWSER == "chromium",
+                     "no hosted folder (the hosted_page target), or checked in the Chromium run")
+class IconTest(unittest.TestCase):
+    """The manifest's icons as a phone shows them: each the size it is listed at, the maskable one
+    opaque to its edges with the picture inside the circle every mask keeps."""
+
+    def test_icons_are_their_sizes_and_the_maskable_one_survives_any_mask(self):
+        manifest = json.loads((HOSTED / "manifest.webmanifest").read_text())
+        purposes = set()
+        for icon in manifest["icons"]:
+            with Image.open(HOSTED / icon["src"]) as image:
+                self.assertEqual("%dx%d" % image.size, icon["sizes"], icon["src"])
+                purposes.add(icon["purpose"])
+                if icon["purpose"] != "maskable":
+                    continue
+                rgba = image.convert("RGBA")
+                side = rgba.size[0]
+                self.assertEqual(rgba.getextrema()[3], (255, 255), "the maskable icon is not opaque")
+                # Outside the kept circle (radius 40 % of the side) only the background shows.
+                centre = side / 2
+                outside = {rgba.getpixel((x, y)) for x in range(0, side, 4) for y in range(0, side, 4)
+                           if (x + 0.5 - centre) ** 2 + (y + 0.5 - centre) ** 2 > (0.4 * side) ** 2}
+                self.assertEqual(len(outside), 1, "the picture reaches outside the kept circle")
+        self.assertEqual(purposes, {"any", "maskable"})
+        self.assertEqual({icon["sizes"] for icon in manifest["icons"]}, {"192x192", "512x512"})
 
 
 @unittest.skipUnless(BROWSER == "chromium", "the phone is Chromium's emulation")
