@@ -10,7 +10,8 @@ const kButtonBits = [1, 4, 2, 8, 16];
 // The window (title bar and canvas, `box` in CSS pixels) in a viewport of `view`, with the buttons
 // `controls` high under it or, held sideways, `controls` wide beside it: at its natural size,
 // centred; scaled down, keeping its proportions, where the room is smaller. Whole CSS pixels, so a
-// picture pixel starts on a device pixel. `controls` is where the buttons go, the window's length.
+// picture pixel starts on a device pixel. `controls` is the buttons' room, its other side 0; they
+// are placed along the window's side.
 function fitWindow(view, box, controls) {
   const roomWidth = view.width - controls.width;
   const roomHeight = view.height - controls.height;
@@ -30,15 +31,14 @@ function fitWindow(view, box, controls) {
   };
 }
 
-// The smallest caption a phone shows, in CSS pixels: the window's own 13 pixels scaled down would
-// be unreadable there.
+// The smallest caption a phone shows, in CSS pixels: the window's own scaled down would be
+// unreadable there.
 const kSmallestCaptionPixels = 11;
-const kCaptionPixels = 13;
 
-// The caption's font size in the window's own pixels for a window shown at `scale`, so that it is
-// at least the smallest readable size on the screen.
-function captionFontSize(scale) {
-  return Math.max(kCaptionPixels, Math.ceil(kSmallestCaptionPixels / scale));
+// The caption's font size in the window's own pixels for a window shown at `scale`: its own
+// `naturalSize`, or larger so that it is at least the smallest readable size on the screen.
+function captionFontSize(scale, naturalSize) {
+  return Math.max(naturalSize, Math.ceil(kSmallestCaptionPixels / scale));
 }
 
 // What the live region says of the run: `run` is 'forward', 'backward' or 'stopped' (at `frame`,
@@ -95,14 +95,16 @@ function fitTrenoxWindow() {
   // Measured at their own size, not the one the last fit gave them.
   controls.style.width = '';
   controls.style.height = '';
+  captionBar.style.fontSize = '';
+  const captionSize = parseFloat(getComputedStyle(captionBar).fontSize);
   const place = () => fitWindow(room, {width: windowBox.offsetWidth, height: windowBox.offsetHeight},
                                 {width: sideways ? controls.offsetWidth : 0, height: sideways ? 0 : controls.offsetHeight});
   let placed = place();
   // A larger caption may take another line, which makes the window taller and the scale smaller:
   // a few rounds settle it.
   for (let round = 0; phone && round < 4; round++) {
-    const fontSize = captionFontSize(placed.scale) + 'px';
-    if (captionBar.style.fontSize === fontSize) break;
+    const fontSize = captionFontSize(placed.scale, captionSize) + 'px';
+    if (parseFloat(getComputedStyle(captionBar).fontSize) + 'px' === fontSize) break;
     captionBar.style.fontSize = fontSize;
     placed = place();
   }

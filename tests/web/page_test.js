@@ -121,11 +121,12 @@ describe('typedCharacter', () => {
 });
 
 describe('captionFontSize', () => {
-  test('at natural size the caption keeps its 13 pixels; scaled down it shows at least 11', () => {
-    assert.equal(captionFontSize(1), 13);
+  test('at natural size the caption keeps its 13 pixels; scaled down it shows at least 11, no more than needed', () => {
+    assert.equal(captionFontSize(1, 13), 13);
     for (const scale of [390 / 801, 390 / 640, 0.9, 0.25]) {
-      assert.ok(captionFontSize(scale) * scale >= 11, scale);
-      assert.ok((captionFontSize(scale) - 1) * scale < 11 || captionFontSize(scale) === 13, scale);
+      const size = captionFontSize(scale, 13);
+      assert.ok(size * scale >= 11, scale);
+      assert.ok((size - 1) * scale < 11 || size === 13, scale);
     }
   });
 });
