@@ -1,15 +1,15 @@
 # Programs the build runs: draw_icon (the icons, with Cairo) and write_usage (the manual page's
-# keys and exit statuses). They run on the build machine, so a cross build of the Linux program
-# (ARM) never builds them for its target: it imports them from a native build tree, the file
-# host-tools.cmake that the native tree exports, named by TRENOX_HOST_TOOLS (the ARM presets name
-# the default preset's).
+# keys and exit statuses). They run on the build machine, so a cross build (the Linux program for
+# ARM, the page's hosted folder) never builds them for its target: it imports them from a native
+# build tree, the file host-tools.cmake that the native tree exports, named by TRENOX_HOST_TOOLS
+# (the ARM and web presets name the default preset's).
 if(CMAKE_CROSSCOMPILING)
-  if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux" OR EMSCRIPTEN)
     set(TRENOX_HOST_TOOLS "" CACHE FILEPATH "host-tools.cmake of a native build tree (cmake --preset default)")
     if(NOT EXISTS "${TRENOX_HOST_TOOLS}")
-      message(FATAL_ERROR "A cross build of the Linux program runs draw_icon and write_usage from a native "
-                          "build: configure and build the default preset first, then set TRENOX_HOST_TOOLS "
-                          "to its host-tools.cmake (now: '${TRENOX_HOST_TOOLS}').")
+      message(FATAL_ERROR "This cross build runs draw_icon and write_usage from a native build: configure "
+                          "the default preset first (cmake --preset default), then set TRENOX_HOST_TOOLS to "
+                          "its host-tools.cmake (now: '${TRENOX_HOST_TOOLS}').")
     endif()
     include("${TRENOX_HOST_TOOLS}")
   endif()

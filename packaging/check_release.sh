@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that every artifact in a release folder carries the project version VERSION: the .debs (their
 # control field, manual page, changelog, AppStream release and the program's --version), the
-# Windows program's version resource and read-me, the page, the source; and the checksums.
+# Windows program's version resource and read-me, the page, the hosted page, the source; and the
+# checksums.
 # Usage: check_release.sh VERSION DIST
 set -uo pipefail
 version=$1
@@ -17,9 +18,10 @@ trap 'rm -rf "$work"' EXIT
 deb=$dist/trenoxvk_${version}_amd64.deb
 zip=$dist/TrenoxVK-$version-windows-x86_64.zip
 page=$dist/TrenoxVK-$version.html
+hosted=$dist/TrenoxVK-$version-web.zip
 tarball=$dist/trenoxvk-$version.tar.gz
 arm_debs=("$dist/trenoxvk_${version}_arm64.deb" "$dist/trenoxvk_${version}_armhf.deb")
-for artifact in "$deb" "${arm_debs[@]}" "$zip" "$page" "$tarball" "$dist/SHA256SUMS"; do
+for artifact in "$deb" "${arm_debs[@]}" "$zip" "$page" "$hosted" "$tarball" "$dist/SHA256SUMS"; do
   [ -f "$artifact" ] || fail "no $artifact"
 done
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
@@ -50,6 +52,13 @@ expect "TrenoxVK.exe's ProductVersion" "$(resource_value ProductVersion)"
 expect "the Windows read-me's title" "$(head -n 1 "$work/zip/README.txt" | sed -n 's/^Trenox VK \([^ ]*\) .*/\1/p')"
 
 expect "the page's version" "$(sed -n 's/.*<meta name="version" content="Trenox VK \([^"]*\)">.*/\1/p' "$page")"
+
+unzip -q "$hosted" -d "$work/hosted"
+hosted_page=$work/hosted/TrenoxVK-$version-web
+expect "the hosted page's version" \
+  "$(sed -n 's/.*<meta name="version" content="Trenox VK \([^"]*\)">.*/\1/p' "$hosted_page/index.html")"
+expect "the service worker's cache" \
+  "$(sed -n "s/^const kCacheName = 'trenoxvk-\([^']*\)-[0-9a-f]*';/\1/p" "$hosted_page/service_worker.js")"
 
 expect "the source's project version" \
   "$(tar -xzOf "$tarball" "trenoxvk-$version/CMakeLists.txt" | sed -n 's/^project(TrenoxVK VERSION \([^ )]*\).*/\1/p')"

@@ -1,11 +1,15 @@
 // Draws the program's menu icon, a generic application window, as a square PNG of a given size.
-// Usage: draw_icon SIZE OUTPUT.png, or draw_icon SIZE OUTPUT.inc for the window icon's pixels.
+// Usage: draw_icon SIZE OUTPUT.png, draw_icon SIZE OUTPUT.inc for the window icon's pixels, or
+// draw_icon SIZE OUTPUT.ico for a page's favicon; add "filled" for an opaque square that a phone
+// may cut to its own shape (a web app's maskable icon, the apple-touch-icon).
 #include <cairo.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -70,6 +74,49 @@ void DrawWindow(cairo_t* cr) {
     cairo_fill(cr);
 }
 
+// A filled icon shows the window inside the circle a phone's mask always keeps (80 % of the side,
+// centred), on the window frame's colour to the edges.
+void DrawFilled(cairo_t* cr) {
+    constexpr double kKeptDiameter = 0.8;
+    constexpr double kSquareInCircle = 0.70710678118654752;  // a square's side over its diagonal
+    SetColour(cr, kFrameColour);
+    cairo_paint(cr);
+    const double windowScale = kKeptDiameter * kSquareInCircle * kDesignSize / (kDesignSize - 2 * kMargin);
+    cairo_translate(cr, kDesignSize / 2, kDesignSize / 2);
+    cairo_scale(cr, windowScale, windowScale);
+    cairo_translate(cr, -kDesignSize / 2, -kDesignSize / 2);
+    DrawWindow(cr);
+}
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
+    bytes->insert(bytes->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// An .ico file of one image, stored as PNG (which every browser takes): the 6-byte header, the
+// 16-byte directory entry, then the PNG.
+cairo_status_t WriteIco(cairo_surface_t* surface, int size, const char* path) {
+    std::vector<unsigned char> png;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, AppendBytes, &png);
+    if (status != CAIRO_STATUS_SUCCESS) return status;
+    constexpr std::uint32_t kHeaderBytes = 6 + 16;
+    constexpr int kLargestIcoSide = 256;  // written as 0
+    const auto side = static_cast<unsigned char>(size >= kLargestIcoSide ? 0 : size);
+    const auto pngBytes = static_cast<std::uint32_t>(png.size());
+    const unsigned char header[kHeaderBytes] = {
+        0, 0, 1, 0, 1, 0,  // reserved, type 1 (icon), one image
+        side, side, 0, 0, 1, 0, 32, 0,  // width, height, no palette, reserved, 1 plane, 32 bits a pixel
+        static_cast<unsigned char>(pngBytes), static_cast<unsigned char>(pngBytes >> 8),
+        static_cast<unsigned char>(pngBytes >> 16), static_cast<unsigned char>(pngBytes >> 24),
+        kHeaderBytes, 0, 0, 0};  // where the image starts
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) return CAIRO_STATUS_WRITE_ERROR;
+    const bool written = std::fwrite(header, 1, sizeof header, out) == sizeof header &&
+                         std::fwrite(png.data(), 1, png.size(), out) == png.size();
+    return std::fclose(out) == 0 && written ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
 // For the X window's _NET_WM_ICON: width, height, then each pixel as 0xAARRGGBB, not premultiplied,
 // written as C++ initialisers.
 cairo_status_t WriteArgbInitialisers(cairo_surface_t* surface, int size, const char* path) {
@@ -99,19 +146,25 @@ cairo_status_t WriteArgbInitialisers(cairo_surface_t* surface, int size, const c
 
 int main(int argc, char* argv[]) {
     constexpr int kLargest = 1024;
-    const int size = argc == 3 ? std::atoi(argv[1]) : 0;
+    const bool filled = argc == 4 && std::string_view(argv[3]) == "filled";
+    const int size = argc == 3 || filled ? std::atoi(argv[1]) : 0;
     if (size <= 0 || size > kLargest) {
-        std::fprintf(stderr, "usage: draw_icon SIZE(1-%d) OUTPUT.png|OUTPUT.inc\n", kLargest);
+        std::fprintf(stderr, "usage: draw_icon SIZE(1-%d) OUTPUT.png|OUTPUT.inc|OUTPUT.ico [filled]\n", kLargest);
         return EXIT_FAILURE;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, size / kDesignSize, size / kDesignSize);
-    DrawWindow(cr);
+    if (filled) {
+        DrawFilled(cr);
+    } else {
+        DrawWindow(cr);
+    }
     cairo_destroy(cr);
     const std::string output = argv[2];
-    const cairo_status_t status = output.ends_with(".inc") ? WriteArgbInitialisers(surface, size, argv[2])
-                                               : cairo_surface_write_to_png(surface, argv[2]);
+    const cairo_status_t status = output.ends_with(".inc")   ? WriteArgbInitialisers(surface, size, argv[2])
+                                  : output.ends_with(".ico") ? WriteIco(surface, size, argv[2])
+                                                             : cairo_surface_write_to_png(surface, argv[2]);
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
         std::fprintf(stderr, "draw_icon: cannot write %s: %s\n", argv[2], cairo_status_to_string(status));

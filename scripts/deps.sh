@@ -16,6 +16,8 @@ testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python
 testing+=(zip unzip diffoscope)
 # ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
 testing+=(firefox-esr python3-websocket)
+# The page's accessibility audit: axe-core, from npm, into build-node/ (tests/web/test_page_audit.py).
+testing+=(npm)
 
 # ARM: Debian's cross compilers, the target's libraries as multiarch packages beside the build
 # machine's, and qemu-user to run the target's programs in the tests.
@@ -35,19 +37,23 @@ missing=()
 for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo=sudo
-# A foreign architecture's packages are found only once dpkg knows the architecture.
-for package in "${missing[@]}"; do
-  case "$package" in
-    *:*) architecture=${package##*:}
-      dpkg --print-foreign-architectures | grep -qx "$architecture" || $sudo dpkg --add-architecture "$architecture" ;;
-  esac
-done
-# An index that fails to download (a mirror caught mid-sync) is reported and left out; the install
-# below then fails only if a package it needs is really missing.
-$sudo apt-get update -q || echo "deps: apt-get update reported errors; going on with the indexes it has" >&2
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  # A foreign architecture's packages are found only once dpkg knows the architecture.
+  for package in "${missing[@]}"; do
+    case "$package" in
+      *:*) architecture=${package##*:}
+        dpkg --print-foreign-architectures | grep -qx "$architecture" || $sudo dpkg --add-architecture "$architecture" ;;
+    esac
+  done
+  # An index that fails to download (a mirror caught mid-sync) is reported and left out; the
+  # install below then fails only if a package it needs is really missing.
+  $sudo apt-get update -q || echo "deps: apt-get update reported errors; going on with the indexes it has" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The web tests' accessibility audit: axe-core from npm, beside the build trees.
+if [ "${1:-run}" = test ] && [ ! -f "$(dirname "$0")/../build-node/node_modules/axe-core/axe.min.js" ]; then
+  npm install --prefix "$(dirname "$0")/../build-node" --no-audit --no-fund axe-core@4
+fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release of the checked-out commit into DIST, bit for bit reproducibly: the .deb for
 # amd64, arm64 and armhf, the Windows program with its read-me in a zip, the one-file page, the
-# source, and SHA256SUMS.
+# hosted page's folder in a zip, the source, and SHA256SUMS.
 # Usage: scripts/release.sh build WORK DIST     build the programs in WORK, then assemble
 #        scripts/release.sh assemble LINUX WINDOWS WEB ARM64 ARMHF DIST
 #                                              assemble from build trees already made by the
@@ -29,7 +29,8 @@ case "${1:-}" in
         { cat "$work/$preset.log"; exit 1; }
       case $preset in
         default | arm64 | armhf) cmake --build "$work/$preset" -j 2 ;;
-        *) cmake --build "$work/$preset" -j 2 --target TrenoxVK ;;
+        windows) cmake --build "$work/$preset" -j 2 --target TrenoxVK ;;
+        web) cmake --build "$work/$preset" -j 2 --target TrenoxVK hosted_page ;;
       esac
     done
     linux=$work/default windows=$work/windows web=$work/web arm64=$work/arm64 armhf=$work/armhf dist=$3
@@ -50,11 +51,12 @@ deb=trenoxvk_${version}_amd64.deb
 arm_debs=(trenoxvk_${version}_arm64.deb trenoxvk_${version}_armhf.deb)
 zip=TrenoxVK-$version-windows-x86_64.zip
 page=TrenoxVK-$version.html
+hosted=TrenoxVK-$version-web
 tarball=trenoxvk-$version.tar.gz
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
-rm -f "$dist/$deb" "${arm_debs[@]/#/$dist/}" "$dist/$zip" "$dist/$page" "$dist/$tarball" "$dist/SHA256SUMS"
+rm -f "$dist/$deb" "${arm_debs[@]/#/$dist/}" "$dist/$zip" "$dist/$page" "$dist/$hosted.zip" "$dist/$tarball" "$dist/SHA256SUMS"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -83,10 +85,19 @@ touch -d "@$SOURCE_DATE_EPOCH" "$stage/zip/TrenoxVK.exe" "$stage/zip/README.txt"
 
 install -m 0644 "$web/TrenoxVK.html" "$dist/$page"
 
+# The hosted page, for a web server: index.html with its manifest, service worker and icons in one
+# folder, zipped as the Windows program is.
+hosted_files=(index.html manifest.webmanifest service_worker.js favicon.ico apple-touch-icon.png icon-192.png
+  icon-512.png icon-maskable-512.png)
+mkdir "$stage/$hosted"
+for file in "${hosted_files[@]}"; do install -m 0644 "$web/hosted/$file" "$stage/$hosted/$file"; done
+touch -d "@$SOURCE_DATE_EPOCH" "$stage/$hosted"/*
+(cd "$stage" && TZ=UTC zip -q -X -D -9 "$dist/$hosted.zip" "${hosted_files[@]/#/$hosted/}")
+
 # The source as committed: git archive takes every time from the commit and names no owner;
 # gzip -n leaves out the name and time it would otherwise store.
 git -C "$source_dir" -c tar.umask=0022 archive --format=tar --prefix="trenoxvk-$version/" HEAD |
   gzip -9n >"$dist/$tarball"
 
-(cd "$dist" && sha256sum "$deb" "${arm_debs[@]}" "$zip" "$page" "$tarball" >SHA256SUMS)
+(cd "$dist" && sha256sum "$deb" "${arm_debs[@]}" "$zip" "$page" "$hosted.zip" "$tarball" >SHA256SUMS)
 cat "$dist/SHA256SUMS"

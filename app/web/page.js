@@ -7,20 +7,45 @@ const kNoButton = -1;
 const kLeftButton = 0;
 const kButtonBits = [1, 4, 2, 8, 16];
 
-// The window (title bar and canvas, `box` in CSS pixels) in a viewport of `view`, with the row
-// of buttons under it `controlsHeight` high: at its natural size, centred; scaled down, keeping its
-// proportions, where the room is smaller. Whole CSS pixels, so a picture pixel starts on a device pixel.
-function fitWindow(view, box, controlsHeight) {
-  const roomHeight = view.height - controlsHeight;
-  const scale = Math.min(1, view.width / box.width, roomHeight / box.height);
-  const left = Math.max(0, Math.floor((view.width - box.width * scale) / 2));
-  const top = Math.max(0, Math.floor((roomHeight - box.height * scale) / 2));
+// The window (title bar and canvas, `box` in CSS pixels) in a viewport of `view`, with the buttons
+// `controls` high under it or, held sideways, `controls` wide beside it: at its natural size,
+// centred; scaled down, keeping its proportions, where the room is smaller. Whole CSS pixels, so a
+// picture pixel starts on a device pixel. `controls` is the buttons' room, its other side 0; they
+// are placed along the window's side.
+function fitWindow(view, box, controls) {
+  const roomWidth = view.width - controls.width;
+  const roomHeight = view.height - controls.height;
+  const scale = Math.min(1, roomWidth / box.width, roomHeight / box.height);
+  const shownWidth = box.width * scale;
+  const shownHeight = box.height * scale;
+  // Beside the picture, the buttons are centred with it; under it, the picture alone.
+  const left = Math.max(0, Math.floor((view.width - controls.width - shownWidth) / 2));
+  const top = Math.max(0, Math.floor((roomHeight - shownHeight) / 2));
+  const beside = controls.width > 0;
   return {
     scale,
     left,
     top,
-    controls: {left, top: Math.ceil(top + box.height * scale), width: Math.floor(box.width * scale)},
+    controls: beside ? {left: Math.ceil(left + shownWidth), top, width: controls.width, height: Math.floor(shownHeight)}
+                     : {left, top: Math.ceil(top + shownHeight), width: Math.floor(shownWidth), height: controls.height},
   };
+}
+
+// The smallest caption a phone shows, in CSS pixels: the window's own scaled down would be
+// unreadable there.
+const kSmallestCaptionPixels = 11;
+
+// The caption's font size in the window's own pixels for a window shown at `scale`: its own
+// `naturalSize`, or larger so that it is at least the smallest readable size on the screen.
+function captionFontSize(scale, naturalSize) {
+  return Math.max(naturalSize, Math.ceil(kSmallestCaptionPixels / scale));
+}
+
+// What the live region says of the run: `run` is 'forward', 'backward' or 'stopped' (at `frame`,
+// counted from 1).
+function announcement(run, frame, frameCount) {
+  if (run === 'stopped') return 'Stopped at frame ' + frame + ' of ' + frameCount;
+  return 'Running ' + run;
 }
 
 // The canvas pixel under a point of the viewport, whatever the scale the canvas is shown at, and
@@ -53,19 +78,68 @@ const trenoxPage = {
   channel: null,
   fingerDown: false,
   heldFromPicture: false,  // moves off the canvas still count, as with a pointer grab
+  lastPoint: {x: NaN, y: NaN},  // where the primary pointer last was, in the viewport
+  wholeFactor: null,  // the program's rule for a sharp enlargement, once it runs
 };
 
-// Titles the page, sizes the canvas to `size`, fits the window and starts listening; `wholeFactor`
-// is the program's rule for a picture pixel as a block of whole device pixels.
-function openTrenoxPage(caption, size, program, wholeFactor) {
-  const page = trenoxPage;
+// Places the window (and on a touch screen its buttons) in the viewport, the caption readable.
+function fitTrenoxWindow() {
   const windowBox = document.getElementById('window');
   const canvas = document.getElementById('canvas');
   const controls = document.getElementById('controls');
   const captionBar = document.getElementById('caption');
+  const view = document.documentElement;
+  const phone = matchMedia('(pointer: coarse)').matches;
+  const sideways = phone && matchMedia('(orientation: landscape)').matches;
+  const room = {width: view.clientWidth, height: view.clientHeight};
+  // Measured at their own size, not the one the last fit gave them.
+  controls.style.width = '';
+  controls.style.height = '';
+  captionBar.style.fontSize = '';
+  const captionSize = parseFloat(getComputedStyle(captionBar).fontSize);
+  const place = () => fitWindow(room, {width: windowBox.offsetWidth, height: windowBox.offsetHeight},
+                                {width: sideways ? controls.offsetWidth : 0, height: sideways ? 0 : controls.offsetHeight});
+  let placed = place();
+  // A larger caption may take another line, which makes the window taller and the scale smaller:
+  // a few rounds settle it.
+  for (let round = 0; phone && round < 4; round++) {
+    const fontSize = captionFontSize(placed.scale, captionSize) + 'px';
+    if (parseFloat(getComputedStyle(captionBar).fontSize) + 'px' === fontSize) break;
+    captionBar.style.fontSize = fontSize;
+    placed = place();
+  }
+  windowBox.style.left = placed.left + 'px';
+  windowBox.style.top = placed.top + 'px';
+  windowBox.style.transform = placed.scale < 1 ? 'scale(' + placed.scale + ')' : '';
+  controls.style.left = placed.controls.left + 'px';
+  controls.style.top = placed.controls.top + 'px';
+  controls.style.width = placed.controls.width + 'px';
+  controls.style.height = placed.controls.height + 'px';
+  // Pixelated where each picture pixel is a block of whole device pixels, two or more; a
+  // reduction (a phone) needs smoothing.
+  const wholeFactor = trenoxPage.wholeFactor;
+  canvas.classList.toggle('sharp', wholeFactor !== null && wholeFactor(placed.scale * devicePixelRatio) > 1);
+  document.body.classList.add('fitted');
+}
+
+// Fitted as the page is read, before its first paint, and whenever the room changes; the window
+// stays fitted after the program ends too.
+function keepTrenoxWindowFitted() {
+  new ResizeObserver(fitTrenoxWindow).observe(document.getElementById('window'));
+  window.addEventListener('resize', fitTrenoxWindow);
+  matchMedia('(pointer: coarse)').addEventListener('change', fitTrenoxWindow);
+  matchMedia('(orientation: landscape)').addEventListener('change', fitTrenoxWindow);
+  fitTrenoxWindow();
+}
+
+// Titles the page, sizes the canvas to `size`, refits the window and starts listening; `wholeFactor`
+// is the program's rule for a picture pixel as a block of whole device pixels.
+function openTrenoxPage(caption, size, program, wholeFactor) {
+  const page = trenoxPage;
+  const canvas = document.getElementById('canvas');
+  const controls = document.getElementById('controls');
   document.title = caption;
-  captionBar.textContent = caption;
-  captionBar.style.width = size.width + 'px';
+  document.getElementById('caption').textContent = caption;
   // One canvas pixel per CSS pixel; the page scales the window as a whole where it must.
   canvas.width = size.width;
   canvas.height = size.height;
@@ -73,6 +147,7 @@ function openTrenoxPage(caption, size, program, wholeFactor) {
   canvas.style.height = size.height + 'px';
   page.canvas = canvas;
   page.context = canvas.getContext('2d', {alpha: false});
+  page.wholeFactor = wholeFactor;
   page.listening = new AbortController();
   const options = {signal: page.listening.signal};
   const report = (what, ...args) => {
@@ -84,26 +159,7 @@ function openTrenoxPage(caption, size, program, wholeFactor) {
     }
   };
   page.report = report;
-
-  const fit = () => {
-    const view = document.documentElement;
-    const placed = fitWindow({width: view.clientWidth, height: view.clientHeight},
-                             {width: windowBox.offsetWidth, height: windowBox.offsetHeight}, controls.offsetHeight);
-    windowBox.style.left = placed.left + 'px';
-    windowBox.style.top = placed.top + 'px';
-    windowBox.style.transform = placed.scale < 1 ? 'scale(' + placed.scale + ')' : '';
-    controls.style.left = placed.controls.left + 'px';
-    controls.style.top = placed.controls.top + 'px';
-    controls.style.width = placed.controls.width + 'px';
-    // Pixelated where each picture pixel is a block of whole device pixels, two or more; a
-    // reduction (a phone) needs smoothing.
-    canvas.classList.toggle('sharp', wholeFactor(placed.scale * devicePixelRatio) > 1);
-  };
-  // The window stays fitted after the program ends too.
-  new ResizeObserver(fit).observe(windowBox);
-  window.addEventListener('resize', fit);
-  matchMedia('(pointer: coarse)').addEventListener('change', fit);
-  fit();
+  fitTrenoxWindow();
 
   canvas.addEventListener('keydown', (event) => {
     const character = typedCharacter(event.key, event);
@@ -124,6 +180,12 @@ function openTrenoxPage(caption, size, program, wholeFactor) {
   const pixelOf = (event) => canvasPixel(event.clientX, event.clientY, canvas.getBoundingClientRect(), size);
   const onPointer = (event) => {
     if (!event.isPrimary) return;
+    // Chromium sends a move where the pointer already is when the page's layout changes (the live
+    // region's text does): the pointer has not moved, and a step in manual mode must not come of it.
+    const still = event.clientX === page.lastPoint.x && event.clientY === page.lastPoint.y;
+    page.lastPoint.x = event.clientX;
+    page.lastPoint.y = event.clientY;
+    if (event.type === 'pointermove' && still) return;
     // A finger only moves the pointer, as a mouse without a button held; the browser's tap is its click.
     const finger = event.pointerType === 'touch';
     if (event.type === 'pointerdown') page.fingerDown = finger;
@@ -195,10 +257,22 @@ function putPicture(memory, offset, width, height) {
   page.context.putImageData(page.image, 0, 0);
 }
 
-// The program has ended: input goes nowhere, and the canvas, dimmed, says so in one line.
+// Says `text` to a screen reader, politely: after what it is saying now.
+function announce(text) {
+  document.getElementById('status').textContent = text;
+}
+
+// The run has changed: 'forward', 'backward', or 'stopped' at `frame` of `frameCount`.
+function announceRun(run, frame, frameCount) {
+  announce(announcement(run, frame, frameCount));
+}
+
+// The program has ended: input goes nowhere, and the canvas, dimmed, says so in one line, as does
+// the live region.
 function showEnded(message) {
   const page = trenoxPage;
   page.listening.abort();
+  announce(message);
   // No destructuring here: emcc's JavaScript optimiser drops it.
   const canvas = page.canvas;
   const context = page.context;
@@ -211,5 +285,17 @@ function showEnded(message) {
   context.fillText(message, canvas.width / 2, canvas.height / 2);
 }
 
+// The hosted page (the one that links a manifest) keeps itself for offline use.
+function keepPageOffline() {
+  if (!('serviceWorker' in navigator) || document.querySelector('link[rel="manifest"]') === null) return;
+  navigator.serviceWorker.register('service_worker.js');
+}
+
+if (typeof document === 'object') {
+  keepTrenoxWindowFitted();
+  keepPageOffline();
+}
 // Under node, for the unit tests of the parts that need no page.
-if (typeof module === 'object' && module.exports) module.exports = {fitWindow, canvasPixel, typedCharacter};
+if (typeof module === 'object' && module.exports) {
+  module.exports = {fitWindow, canvasPixel, typedCharacter, captionFontSize, announcement};
+}

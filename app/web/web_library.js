@@ -38,6 +38,11 @@ mergeInto(LibraryManager.library, {
     putPicture(HEAPU8.buffer, rgba, width, height);
   },
 
+  // `run` as WebPlatform::Run numbers it.
+  trenox_announce_run: function (run, frame, frameCount) {
+    announceRun(['forward', 'backward', 'stopped'][run], frame, frameCount);
+  },
+
   trenox_show_ended: function (message) {
     showEnded(UTF8ToString(message));
   },

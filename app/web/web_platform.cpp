@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "frames/enlarge.h"
+#include "frames/frame_set.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
 
@@ -19,6 +20,7 @@ void trenox_wait_for_report();
 void trenox_wait_forever();
 void trenox_put_picture(const std::uint32_t* rgba, int width, int height);
 void trenox_show_ended(const char* message);
+void trenox_announce_run(int run, int frame, int frameCount);
 }
 
 namespace {
@@ -52,6 +54,7 @@ EMSCRIPTEN_KEEPALIVE int trenox_whole_factor(double devicePixelsPerPixel) { retu
 
 WebPlatform::WebPlatform(Trenox_VK& window)
     : input_(window.playback, *this),
+      playback_(window.playback),
       canvasFormat_(PixelFormat::TrueColour({0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000})) {}
 
 void WebPlatform::Open() { trenox_open_page(kCaption.data(), kClientWidth, kClientHeight, this); }
@@ -70,6 +73,20 @@ void WebPlatform::ShowPicture(const Picture& picture) {
     DrawPicture(picture, sink);
     trenox_put_picture(rgba_.data(), kClientWidth, kClientHeight);
     pictureWaiting_ = true;
+    AnnounceRunChange();
+}
+
+void WebPlatform::AnnounceRunChange() {
+    if (!loopRunning_ && playback_.request == kRequestHold) return;
+    loopRunning_ = true;
+    const Run run = playback_.runningBackward == 1         ? Run::Backward
+                    : playback_.request != kRequestHold ? Run::Forward
+                                                         : Run::Stopped;
+    // A run says nothing more until it changes; a stop says each frame it steps to.
+    if (run == announcedRun_ && (run != Run::Stopped || playback_.position == announcedPosition_)) return;
+    announcedRun_ = run;
+    announcedPosition_ = playback_.position;
+    trenox_announce_run(static_cast<int>(run), playback_.position + 1, kFrameCount);
 }
 
 void WebPlatform::ProcessPendingEvents() {

@@ -11,6 +11,7 @@
 #include "frames/pixel_format.h"
 #include "input/input_dispatcher.h"
 #include "playback/platform.h"
+#include "playback/playback_state.h"
 
 class WebPlatform final : public Platform {
 public:
@@ -38,8 +39,17 @@ public:
 
 private:
     void Yield();
+    // Tells the page's live region when the run starts, turns or stops, or steps while stopped.
+    void AnnounceRunChange();
+
+    // What the live region was last told, as the page's library numbers it.
+    enum class Run : std::uint8_t { Forward, Backward, Stopped };
 
     InputDispatcher input_;
+    const PlaybackState& playback_;
+    Run announcedRun_ = Run::Forward;  // the loop starts running forward, which goes unsaid
+    int announcedPosition_ = 0;
+    bool loopRunning_ = false;  // until then the picture is the start sequence's frame 1
     // The canvas's pixels: 8-bit red, green, blue and alpha bytes, in wasm's little-endian word.
     const PixelFormat canvasFormat_;
     std::array<std::uint32_t, static_cast<std::size_t>(kClientWidth) * kClientHeight> rgba_{};

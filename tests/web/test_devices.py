@@ -26,7 +26,8 @@ const box = (id) => { const r = document.getElementById(id).getBoundingClientRec
                       return [r.left, r.top, r.width, r.height]; };
 const view = document.documentElement;
 return {view: [view.clientWidth, view.clientHeight], scroll: [view.scrollWidth, view.scrollHeight],
-        window: box('window'), canvas: box('canvas'), controls: box('controls'),
+        window: box('window'), canvas: box('canvas'), controls: box('controls'), caption: box('caption'),
+        captionFont: parseFloat(getComputedStyle(document.getElementById('caption')).fontSize),
         buttons: [...document.querySelectorAll('#controls button')].map((b) => [b.dataset.key, b.getBoundingClientRect().height]),
         rendering: getComputedStyle(document.getElementById('canvas')).imageRendering};"""
 
@@ -53,16 +54,29 @@ class PhoneTest(ProgramTest):
         self.assertGreaterEqual(left, 0)
         self.assertGreaterEqual(top, 0)
         self.assertLessEqual(left + width, view_width + 0.5)
-        self.assertAlmostEqual(left, view_width - left - width, delta=1.5, msg="not centred")
         canvas = layout["canvas"]
         self.assertAlmostEqual(canvas[2] / canvas[3], CLIENT_WIDTH / CLIENT_HEIGHT, delta=0.01, msg="proportions")
-        # As large as the screen allows: it fills the width or, with the buttons under it, the height.
         controls = layout["controls"]
         self.assertEqual([key for key, _ in layout["buttons"]], ["-", "/", ".", "+", "Escape"])
         self.assertTrue(all(height >= 40 for _, height in layout["buttons"]), layout["buttons"])
-        self.assertGreaterEqual(controls[1], top + height - 1, "the buttons are not under the picture")
-        self.assertLessEqual(controls[1] + controls[3], view_height + 0.5, "the buttons are off the screen")
-        self.assertTrue(width >= view_width - 1 or controls[1] + controls[3] >= view_height - 1, layout)
+        if view_width > view_height:
+            # Held sideways: the buttons beside the picture, which takes the screen's height.
+            self.assertAlmostEqual(height, view_height, delta=1, msg="the picture does not take the height")
+            self.assertGreaterEqual(controls[0], left + width - 1, "the buttons are not beside the picture")
+            self.assertLessEqual(controls[0] + controls[2], view_width + 0.5, "the buttons are off the screen")
+            self.assertAlmostEqual(left, view_width - controls[0] - controls[2], delta=1.5, msg="not centred")
+        else:
+            # Upright: as wide as the screen, the buttons under it.
+            self.assertAlmostEqual(left, view_width - left - width, delta=1.5, msg="not centred")
+            self.assertGreaterEqual(controls[1], top + height - 1, "the buttons are not under the picture")
+            self.assertLessEqual(controls[1] + controls[3], view_height + 0.5, "the buttons are off the screen")
+            self.assertTrue(width >= view_width - 1 or controls[1] + controls[3] >= view_height - 1, layout)
+        # The caption readable on the screen, whole, in its bar above the canvas.
+        scale = canvas[2] / CLIENT_WIDTH
+        self.assertGreaterEqual(layout["captionFont"] * scale, 11 - 0.01, "the caption is too small to read")
+        self.assertAlmostEqual(layout["caption"][1] + layout["caption"][3], canvas[1], delta=1)
+        self.assertEqual(self.page.script("const bar = document.getElementById('caption');"
+                                          "return bar.scrollHeight <= bar.clientHeight;"), True, "caption cut off")
         # Reduced on the screen's pixels, so the browser may smooth it.
         self.assertNotEqual(layout["rendering"], "pixelated")
 

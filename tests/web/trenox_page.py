@@ -96,11 +96,12 @@ FRAMES = decode_frames()
 class ProgramPage:
     """The program's page in a browser of its own, with every frame it draws logged."""
 
-    def __init__(self, browser=None):
-        """In a browser of its own, or in `browser` as it has been set up (a device emulated)."""
+    def __init__(self, browser=None, url=None):
+        """In a browser of its own, or in `browser` as it has been set up (a device emulated); from
+        disk, or from `url`."""
         self.browser = browser or browsers.start(BROWSER)
         self.browser.add_preload_script(RECORDER)
-        self.browser.open(PAGE.as_uri())
+        self.browser.open(url or PAGE.as_uri())
         self.seen = 0  # log entries already handed out by next_frames
         self.pointer = (0, 0)
 
