@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/ending.h"
+#include "app/posix_signals.h"
 #include "app/wayland/wayland_module.h"
 #include "app/x11/x11_platform.h"
 
@@ -63,23 +66,24 @@ int main(int argc, char* argv[]) {
     EndOnSignals();
     // Static: the window lives for the whole run, and the loop never returns to free it.
     static Trenox_VK window;
-    if (!window.LoadPictures()) return EXIT_FAILURE;
+    if (!window.LoadPictures()) EndProcess(EndReason::DamagedFrame);
     const Session session = Forced(command.run.session);
     if (session == Session::Wayland || (session == Session::Either && NamesCompositor())) {
         const RunWaylandSession runWayland = LoadWaylandModule();
-        if (runWayland != nullptr && runWayland(window) == WaylandStart::Failed) return EXIT_FAILURE;
+        // The module has said why in one line.
+        if (runWayland != nullptr && runWayland(window) == WaylandStart::Failed) EndProcess(EndReason::NoWindow);
         if (session == Session::Wayland) {
-            const char* name = std::getenv("WAYLAND_DISPLAY");
             if (runWayland == nullptr) {
                 std::fprintf(stderr, "TrenoxVK: no Wayland layer found (%s beside the program)\n", kWaylandModuleName);
-            } else {
-                std::fprintf(stderr, "TrenoxVK: no display found (cannot reach the Wayland compositor %s)\n",
-                             name != nullptr && *name != '\0' ? name : "wayland-0");
+                EndProcess(EndReason::NoWindow);
             }
-            return EXIT_FAILURE;
+            const char* name = std::getenv("WAYLAND_DISPLAY");
+            std::fprintf(stderr, "TrenoxVK: no display found (cannot reach the Wayland compositor %s)\n",
+                         name != nullptr && *name != '\0' ? name : "wayland-0");
+            EndProcess(EndReason::NoDisplay);
         }
     }
     static X11Platform x11(window);
-    if (!x11.Open()) return EXIT_FAILURE;
-    x11.Run();
+    if (const std::optional<EndReason> failure = x11.Open()) EndProcess(*failure);
+    window.Live(x11, x11.Input());
 }

@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "app/x11/x11_platform.h"
 #include "tests/e2e/x_server.h"
@@ -18,8 +19,9 @@ void BM_ShowFrameAndProcessEvents(benchmark::State& state) {
     if (!window.LoadPictures()) return state.SkipWithError("the frames do not decode");
     {
         X11Platform platform(window);
-        if (!platform.Open()) return state.SkipWithError("the window does not open");
-        platform.Show();
+        if (const std::optional<EndReason> failure = platform.Open())
+            return state.SkipWithError("the window does not open");
+        platform.ShowWindow();
         std::size_t slot = 0;
         for (auto _ : state) {
             platform.ShowPicture(window.images[slot]);

@@ -1,16 +1,12 @@
-// The X11 layer's colours: how the screen shows the frames' colours. A TrueColor screen by its
-// channel masks; on an indexed one the colours the frames use are allocated in its colormap.
-#include "app/x11/x11_platform.h"
+// The screen's pixel format for the frames' colours: TrueColor by its masks, an indexed screen by the
+// nine colours the frames use, allocated beside other programs' where there is room.
+#include "app/x11/x11_colours.h"
 
 #include <X11/Xlib.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <span>
 #include <vector>
-
-#include "app/x11/x11_state.h"
-#include "frames/pixel_format.h"
 
 namespace {
 
@@ -41,19 +37,18 @@ bool AllocateIn(Display* display, Colormap colormap, std::span<const std::uint32
 
 }  // namespace
 
-bool X11Platform::ChooseColours() {
-    Display* display = x_->display;
+bool X11Colours::Choose(Display* display, std::span<const Picture> pictures) {
     const int screen = DefaultScreen(display);
     const Visual* visual = DefaultVisual(display, screen);
     switch (visual->c_class) {
         case TrueColor:
-            x_->format = PixelFormat::TrueColour({static_cast<std::uint32_t>(visual->red_mask),
-                                                  static_cast<std::uint32_t>(visual->green_mask),
-                                                  static_cast<std::uint32_t>(visual->blue_mask)});
+            format_ = PixelFormat::TrueColour({static_cast<std::uint32_t>(visual->red_mask),
+                                               static_cast<std::uint32_t>(visual->green_mask),
+                                               static_cast<std::uint32_t>(visual->blue_mask)});
             return true;
         case PseudoColor:
         case StaticColor:
-        case DirectColor: return AllocateColours();
+        case DirectColor: return Allocate(display, pictures);
         default: break;
     }
     // Only the grey visuals are left: StaticGray (monochrome too) and GrayScale.
@@ -63,19 +58,18 @@ bool X11Platform::ChooseColours() {
 }
 
 // Only the colours the frames use (nine): an 8-bit screen has room for them beside other programs'.
-bool X11Platform::AllocateColours() {
-    Display* display = x_->display;
+bool X11Colours::Allocate(Display* display, std::span<const Picture> pictures) {
     const int screen = DefaultScreen(display);
-    const std::vector<std::uint32_t> wanted = ColoursUsed(window_.images);
+    const std::vector<std::uint32_t> wanted = ColoursUsed(pictures);
     std::vector<AllocatedColour> allocated;
     if (!AllocateIn(display, DefaultColormap(display, screen), wanted, allocated)) {
         // The shared colormap is full: the window gets its own, shown while it has the focus.
-        x_->colormap = XCreateColormap(display, RootWindow(display, screen), DefaultVisual(display, screen), AllocNone);
-        if (!AllocateIn(display, x_->colormap, wanted, allocated)) {
+        colormap_ = XCreateColormap(display, RootWindow(display, screen), DefaultVisual(display, screen), AllocNone);
+        if (!AllocateIn(display, colormap_, wanted, allocated)) {
             std::fprintf(stderr, "TrenoxVK: the screen has no room for the pictures' %zu colours\n", wanted.size());
             return false;
         }
     }
-    x_->format = PixelFormat::Indexed(allocated);
+    format_ = PixelFormat::Indexed(allocated);
     return true;
 }

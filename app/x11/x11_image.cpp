@@ -1,6 +1,10 @@
-// The X11 layer's image: the frame decoded into it in the screen's pixel format, then put in the
-// window through MIT-SHM where the server shares our memory, else through a pixmap.
-#include "app/x11/x11_platform.h"
+// The window's picture on X: a frame decoded straight into the image in the screen's pixel format,
+// then shown through the shared segment, or copied whole to a pixmap first where the server cannot
+// read our memory (another machine, or a server without MIT-SHM).
+#include "app/x11/x11_image.h"
+
+// Before Xlib, whose macro None clashes with the decoder's names.
+#include "frames/pixel_sinks.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -13,10 +17,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/x11/x11_state.h"
-#include "frames/pixel_format.h"
-#include "frames/pixel_sinks.h"
-#include "frames/rle8_decoder.h"
+#include "app/window_layout.h"
+
+struct X11Image::SharedSegment {
+    XShmSegmentInfo info{};  // Xlib keeps a pointer to this in the shared image, while it lives
+};
 
 namespace {
 
@@ -32,22 +37,36 @@ void DrawInto(XImage* image, const Picture& picture, const PixelFormat& format) 
 
 }  // namespace
 
-bool X11Platform::CreateImage() {
-    if (!CreateSharedImage()) CreatePlainImage();
-    const int bits = x_->image != nullptr ? x_->image->bits_per_pixel : 0;
+X11Image::X11Image(X11Connection& connection) : connection_(connection) {}
+
+// The server's side (GC, pixmap, its attachment of the segment) goes with the connection.
+X11Image::~X11Image() {
+    if (image_ != nullptr) XDestroyImage(image_);  // a shared image's memory is the segment: detached below
+    if (shared_) shmdt(shared_->info.shmaddr);
+}
+
+bool X11Image::Create(Window window) {
+    Display* display = connection_.Get();
+    window_ = window;
+    XGCValues values{};
+    values.graphics_exposures = False;  // copies from our own pixmap never need repairs
+    gc_ = XCreateGC(display, window, GCGraphicsExposures, &values);
+    if (!CreateShared()) CreatePlain();
+    const int bits = image_ != nullptr ? image_->bits_per_pixel : 0;
     if (bits != 8 && bits != 16 && bits != 32) {
         std::fprintf(stderr, "TrenoxVK: the screen has no 8-, 16- or 32-bit pixel format for depth %d\n",
-                     DefaultDepth(x_->display, DefaultScreen(x_->display)));
+                     DefaultDepth(display, connection_.Screen()));
         return false;
     }
     return true;
 }
 
-bool X11Platform::CreateSharedImage() {
-    Display* display = x_->display;
+bool X11Image::CreateShared() {
+    Display* display = connection_.Get();
     if (XShmQueryExtension(display) == False) return false;
-    XShmSegmentInfo& segment = x_->segment;
-    const int screen = DefaultScreen(display);
+    auto shared = std::make_unique<SharedSegment>();
+    XShmSegmentInfo& segment = shared->info;
+    const int screen = connection_.Screen();
     XImage* image = XShmCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap,
                                     nullptr, &segment, kClientWidth, kClientHeight);
     if (image == nullptr) return false;
@@ -63,7 +82,7 @@ bool X11Platform::CreateSharedImage() {
     segment.readOnly = True;
     XShmAttach(display, &segment);
     // A server that cannot reach our memory (another machine) refuses the segment: draw without it.
-    const bool refused = ServerRefusedPending();
+    const bool refused = connection_.ServerRefusedPending();
     // Marked for removal now, so that it goes with the process however the process ends.
     shmctl(segment.shmid, IPC_RMID, nullptr);
     if (refused) {
@@ -71,14 +90,14 @@ bool X11Platform::CreateSharedImage() {
         XDestroyImage(image);
         return false;
     }
-    x_->image = image;
-    x_->sharedMemory = true;
+    image_ = image;
+    shared_ = std::move(shared);
     return true;
 }
 
-void X11Platform::CreatePlainImage() {
-    Display* display = x_->display;
-    const int screen = DefaultScreen(display);
+void X11Image::CreatePlain() {
+    Display* display = connection_.Get();
+    const int screen = connection_.Screen();
     const int depth = DefaultDepth(display, screen);
     constexpr int kRowPad = 32;
     XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned>(depth), ZPixmap, 0,
@@ -92,36 +111,30 @@ void X11Platform::CreatePlainImage() {
     }
     // Pixels are written as this machine's words; Xlib swaps them for a server of the other order.
     image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    x_->image = image;
-    x_->pixmap = XCreatePixmap(display, x_->window, kClientWidth, kClientHeight, static_cast<unsigned>(depth));
+    image_ = image;
+    pixmap_ = XCreatePixmap(display, window_, kClientWidth, kClientHeight, static_cast<unsigned>(depth));
 }
 
-void X11Platform::ReleaseImage() {
-    if (x_->sharedMemory) shmdt(x_->segment.shmaddr);
-    if (x_->image != nullptr) XDestroyImage(x_->image);  // a shared image's memory is the segment: freed above
-}
-
-void X11Platform::ShowPicture(const Picture& picture) {
-    XImage* image = x_->image;
-    switch (image->bits_per_pixel) {
-        case 8: DrawInto<std::uint8_t>(image, picture, x_->format); break;
-        case 16: DrawInto<std::uint16_t>(image, picture, x_->format); break;
-        default: DrawInto<std::uint32_t>(image, picture, x_->format); break;
+void X11Image::Show(const Picture& picture, const PixelFormat& format) {
+    switch (image_->bits_per_pixel) {
+        case 8: DrawInto<std::uint8_t>(image_, picture, format); break;
+        case 16: DrawInto<std::uint16_t>(image_, picture, format); break;
+        default: DrawInto<std::uint32_t>(image_, picture, format); break;
     }
     // Without shared memory the whole frame goes to the pixmap first: the window never shows half of it.
-    if (!x_->sharedMemory)
-        XPutImage(x_->display, x_->pixmap, x_->gc, image, 0, 0, 0, 0, kClientWidth, kClientHeight);
-    x_->showing = true;
+    if (!shared_) XPutImage(connection_.Get(), pixmap_, gc_, image_, 0, 0, 0, 0, kClientWidth, kClientHeight);
+    showing_ = true;
     Present();
 }
 
-void X11Platform::Present() {
-    if (!x_->showing) return;
-    if (x_->sharedMemory) {
-        XShmPutImage(x_->display, x_->window, x_->gc, x_->image, 0, 0, 0, 0, kClientWidth, kClientHeight, False);
+void X11Image::Present() {
+    if (!showing_) return;
+    Display* display = connection_.Get();
+    if (shared_) {
+        XShmPutImage(display, window_, gc_, image_, 0, 0, 0, 0, kClientWidth, kClientHeight, False);
     } else {
-        XCopyArea(x_->display, x_->pixmap, x_->window, x_->gc, 0, 0, kClientWidth, kClientHeight, 0, 0);
+        XCopyArea(display, pixmap_, window_, gc_, 0, 0, kClientWidth, kClientHeight, 0, 0);
     }
     // On screen now; and the server has read the shared image before the next frame is written into it.
-    XSync(x_->display, False);
+    XSync(display, False);
 }
