@@ -24,6 +24,7 @@ void ShmBuffers::Init(wl_shm* shm, wl_event_queue* releases) {
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(shm_), releases);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a factor and a pixel, never confused
 ShmBuffer* ShmBuffers::Free(BitmapSize size, int scale, std::uint32_t background) {
     for (ShmBuffer& buffer : buffers_) {
         if (buffer.held) continue;

@@ -185,6 +185,7 @@ void WaylandInput::OnPointerEnter(const wl_surface* surface, int x, int y) {
 
 void WaylandInput::OnPointerLeave() { overPicture_ = false; }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnPointerMotion(int x, int y) {
     if (!overPicture_) return;
     pointerX_ = x - originX_;

@@ -27,7 +27,7 @@ public:
     void SetPicture(const wl_surface* picture) { picture_ = picture; }
     // Where the picture's top-left corner is on its surface, in logical pixels: pointer positions
     // are reported from there.
-    void SetPictureOrigin(int x, int y) {
+    void SetPictureOrigin(int x, int y) {  // NOLINT(bugprone-easily-swappable-parameters): x, then y
         originX_ = x;
         originY_ = y;
     }

@@ -10,6 +10,8 @@
 
 namespace {
 
+// The listeners take the protocol's events as they come, arguments in the protocol's order.
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
 XdgWindow& WindowOf(void* data) { return *static_cast<XdgWindow*>(data); }
 
 constexpr xdg_surface_listener kSurfaceListener{
@@ -28,6 +30,7 @@ constexpr xdg_toplevel_listener kToplevelListener{
 constexpr zxdg_toplevel_decoration_v1_listener kDecorationListener{
     .configure = [](void*, zxdg_toplevel_decoration_v1*, std::uint32_t) {},
 };
+// NOLINTEND(bugprone-easily-swappable-parameters)
 
 }  // namespace
 
@@ -55,6 +58,7 @@ void XdgWindow::Map() { wl_surface_commit(surface_); }
 
 void XdgWindow::Acknowledge() { xdg_surface_ack_configure(role_, serial_); }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void XdgWindow::OnToplevelConfigure(int width, int height, const wl_array* states) {
     pending_ = WindowConfigure{};
     bool sizeRequired = false;

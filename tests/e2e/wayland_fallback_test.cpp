@@ -2,6 +2,7 @@
 // window opens without a title bar, plays, ESC ends it, and one line on stderr says what is missing.
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,10 +18,10 @@ std::string ReadLog(const std::string& path) {
     return text.str();
 }
 
-// Runs `shell` (which ends in exec "$@" 2>"$0") with the log and the program, and expects the
+// Runs `shell` (which ends in exec "$@" 2>"$0") with a log file and the program, and expects the
 // window to play and ESC to end it; returns what it printed.
-std::string PlayAndEnd(const std::string& shell, const std::string& name) {
-    const std::string log = (std::filesystem::temp_directory_path() / name).string();
+std::string PlayAndEnd(const std::string& shell) {
+    const std::string log = (std::filesystem::temp_directory_path() / "trenox-fallback.log").string();
     std::vector<std::string> command{"sh", "-c", shell, log};
     command.insert(command.end(), Options().command.begin(), Options().command.end());
     {
@@ -29,7 +30,7 @@ std::string PlayAndEnd(const std::string& shell, const std::string& name) {
         program.PressKey("Escape");
         ExpectEndsCleanly(program);
     }
-    const std::string printed = ReadLog(log);
+    std::string printed = ReadLog(log);
     std::filesystem::remove(log);
     return printed;
 }
@@ -41,8 +42,7 @@ TEST(WaylandFallbackTest, WithoutLibdecorTheWindowPlaysWithoutATitleBar) {
     // libdecor hidden in a private mount namespace: an empty file where the system has it.
     const std::string printed = PlayAndEnd(
         "lib=$(ldconfig -p | awk '/libdecor-0\\.so\\.0 /{print $NF; exit}') && "
-        "exec unshare -m sh -c 'mount --bind /dev/null \"$0\" && exec \"$@\"' \"$lib\" \"$@\" 2>\"$0\"",
-        "trenox-without-libdecor.log");
+        "exec unshare -m sh -c 'mount --bind /dev/null \"$0\" && exec \"$@\"' \"$lib\" \"$@\" 2>\"$0\"");
     EXPECT_NE(printed.find("libdecor-0.so.0 is missing"), std::string::npos) << printed;
     EXPECT_EQ(Lines(printed), 1U) << printed;
 }
@@ -51,7 +51,7 @@ TEST(WaylandFallbackTest, WithoutLibdecorsPluginTheWindowPlaysWithoutATitleBar) 
     const std::filesystem::path empty = std::filesystem::temp_directory_path() / "trenox-no-plugins";
     std::filesystem::create_directories(empty);
     const std::string printed =
-        PlayAndEnd("LIBDECOR_PLUGIN_DIR='" + empty.string() + "' exec \"$@\" 2>\"$0\"", "trenox-without-plugin.log");
+        PlayAndEnd("LIBDECOR_PLUGIN_DIR='" + empty.string() + "' exec \"$@\" 2>\"$0\"");
     std::filesystem::remove(empty);
     // libdecor's own line.
     EXPECT_NE(printed.find("No plugins found"), std::string::npos) << printed;

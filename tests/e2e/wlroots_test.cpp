@@ -3,6 +3,8 @@
 // maximised window). Usage: trenox_e2e_wlroots [gtest options] --program P --first-window P --token-tool P
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +92,7 @@ protected:
     }
 
     // Every frame seen until `count` different ones have been, or the time is up.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a count and a factor, never confused
     static std::set<int> WatchFrames(const SwayWindow& window, std::size_t count, int scale = 1) {
         std::set<int> seen;
         const auto deadline = std::chrono::steady_clock::now() + kFrameTimeout;
