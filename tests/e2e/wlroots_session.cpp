@@ -88,18 +88,25 @@ std::unique_ptr<WlrootsSession> WlrootsSession::StartSway(const std::string& con
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                            std::filesystem::perms::others_read | std::filesystem::perms::group_read);
     auto session = Start({"sway", "-c", file.string()});
-    if (!session) return nullptr;
+    if (!session) {
+        std::filesystem::remove(file);
+        return nullptr;
+    }
     // Its IPC socket comes after the Wayland one: wait until swaymsg gets an answer.
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         for (const auto& entry : std::filesystem::directory_iterator(session->runtimeDir_)) {
             if (entry.path().filename().string().rfind("sway-ipc.", 0) == 0) {
                 setenv("SWAYSOCK", entry.path().c_str(), 1);
-                if (session->SwayCommand("nop") == 0) return session;
+                if (session->SwayCommand("nop") == 0) {
+                    std::filesystem::remove(file);  // read once sway answers
+                    return session;
+                }
             }
         }
         std::this_thread::sleep_for(kPollInterval);
     }
+    std::filesystem::remove(file);
     return nullptr;
 }
 
