@@ -100,8 +100,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trenox VK developers <dev@trenox.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libdecor's title bar on Wayland compositors that draw none (weston, GNOME).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo")
+# libdecor's title bar on Wayland compositors that draw none (weston, GNOME): opened at run time only
+# there, so not a dependency; without it the window opens without a title bar.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-0, libdecor-0-plugin-1-cairo")
 set(CPACK_GENERATOR "DEB")
 include(CPack)
 

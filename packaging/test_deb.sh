@@ -19,8 +19,8 @@ echo "package: $(basename "$deb")"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-[[ "$depends" == *libx11-6* && "$depends" == *libxext6* && -z "$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -vxE 'libc6|libgcc-s1|libstdc\+\+6|libx11-6|libxext6|libwayland-client0|libxkbcommon0|libdecor-0-0')" ]] || session_fail "Depends is not libx11-6, libxext6, the Wayland layer's libwayland-client0, libxkbcommon0 and libdecor-0-0, and the C/C++ runtime only"
-[[ "$(dpkg-deb --field "$deb" Recommends)" == libdecor-0-plugin-1-cairo ]] || session_fail "Recommends is not libdecor's Cairo plugin"
+[[ "$depends" == *libx11-6* && "$depends" == *libxext6* && "$depends" == *libwayland-client0* && -z "$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -vxE 'libc6|libgcc-s1|libstdc\+\+6|libx11-6|libxext6|libwayland-client0|libxkbcommon0')" ]] || session_fail "Depends is not libx11-6, libxext6, the Wayland layer's libwayland-client0 and libxkbcommon0, and the C/C++ runtime only (libdecor is opened at run time)"
+[[ "$(dpkg-deb --field "$deb" Recommends)" == "libdecor-0-0, libdecor-0-plugin-1-cairo" ]] || session_fail "Recommends is not libdecor and its Cairo plugin"
 [ "$(dpkg-deb --field "$deb" Package)" = trenoxvk ] || session_fail "package name"
 
 root="$work/root"

@@ -10,6 +10,8 @@ testing=(libsdl2-dev xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick open
   gifsicle)
 # The Wayland session's tests: weston on Xvfb, libdecor's title bar, Xwayland for the X11 program.
 testing+=(weston xwayland libdecor-0-plugin-1-cairo)
+# ... and on wlroots, headless: sway and cage, wtype for keys, grim for pixels, jq for sway's window tree.
+testing+=(sway cage grim wtype jq)
 # TrenoxVK.html: Emscripten (its JavaScript optimiser needs acorn) and headless Chromium, driven from Python.
 testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python3-pil)
 # The release (it builds the Windows program and the page too): its zip, and the check that two builds match.

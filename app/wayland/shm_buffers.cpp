@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include "app/window_layout.h"
+#include <algorithm>
 
 namespace {
 
@@ -24,21 +24,23 @@ void ShmBuffers::Init(wl_shm* shm, wl_event_queue* releases) {
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(shm_), releases);
 }
 
-ShmBuffer* ShmBuffers::Free(int scale) {
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a factor and a pixel, never confused
+ShmBuffer* ShmBuffers::Free(BitmapSize size, int scale, std::uint32_t background) {
     for (ShmBuffer& buffer : buffers_) {
         if (buffer.held) continue;
-        if (buffer.scale != scale) {
+        if (buffer.scale != scale || buffer.size.width != size.width || buffer.size.height != size.height) {
             Destroy(buffer);
-            if (!Create(buffer, scale)) return nullptr;
+            if (!Create(buffer, size, scale)) return nullptr;
+            std::fill_n(buffer.pixels, buffer.bytes / sizeof(std::uint32_t), background);
         }
         return &buffer;
     }
     return nullptr;
 }
 
-bool ShmBuffers::Create(ShmBuffer& buffer, int scale) {
-    const int width = kClientWidth * scale;
-    const int height = kClientHeight * scale;
+bool ShmBuffers::Create(ShmBuffer& buffer, BitmapSize size, int scale) {
+    const int width = size.width * scale;
+    const int height = size.height * scale;
     const int strideBytes = width * static_cast<int>(sizeof(std::uint32_t));
     const std::size_t bytes = static_cast<std::size_t>(strideBytes) * static_cast<std::size_t>(height);
     const int fd = memfd_create("trenoxvk-picture", MFD_CLOEXEC);
@@ -58,6 +60,7 @@ bool ShmBuffers::Create(ShmBuffer& buffer, int scale) {
     buffer.pixels = static_cast<std::uint32_t*>(mapped);
     buffer.stride = width;
     buffer.bytes = bytes;
+    buffer.size = size;
     buffer.scale = scale;
     return true;
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "frames/rle8_decoder.h"  // BitmapSize
+
 struct wl_buffer;
 struct wl_event_queue;
 struct wl_shm;
@@ -16,6 +18,7 @@ struct ShmBuffer {
     std::uint32_t* pixels = nullptr;  // XRGB8888, `stride` pixels a row
     std::ptrdiff_t stride = 0;
     std::size_t bytes = 0;
+    BitmapSize size{0, 0};  // the surface's, in logical pixels
     int scale = 0;      // device pixels per picture pixel, each way
     bool held = false;  // attached, and not yet released by the compositor
 };
@@ -29,9 +32,9 @@ public:
 
     // `releases`: the queue the compositor's releases arrive on, apart from input.
     void Init(wl_shm* shm, wl_event_queue* releases);
-    // A buffer the compositor does not hold, of the client area at `scale`; nullptr if it holds
-    // both, or if the memory cannot be had.
-    ShmBuffer* Free(int scale);
+    // A buffer the compositor does not hold, of a surface of `size` at `scale`, a new one all
+    // `background`; nullptr if it holds both, or if the memory cannot be had.
+    ShmBuffer* Free(BitmapSize size, int scale, std::uint32_t background);
     bool AnyHeld() const {
         return std::any_of(buffers_.begin(), buffers_.end(), [](const ShmBuffer& b) { return b.held; });
     }
@@ -39,7 +42,7 @@ public:
     static void Attached(ShmBuffer& buffer) { buffer.held = true; }
 
 private:
-    bool Create(ShmBuffer& buffer, int scale);
+    bool Create(ShmBuffer& buffer, BitmapSize size, int scale);
     static void Destroy(ShmBuffer& buffer);
 
     wl_shm* shm_ = nullptr;  // a wrapper whose new objects deliver their events to the release queue

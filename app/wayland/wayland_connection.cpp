@@ -12,12 +12,16 @@
 #include "app/ending.h"
 #include "app/wayland/wayland_platform.h"
 #include "frames/enlarge.h"
+#include "xdg-activation-v1-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 namespace {
 
 constexpr std::uint32_t kCompositorVersion = 4;  // wl_surface.damage_buffer
 constexpr std::uint32_t kSeatVersion = 5;
 constexpr std::uint32_t kOutputVersion = 2;      // wl_output.scale
+constexpr std::uint32_t kShellVersion = 2;
 
 // libwayland's own message on a fatal error, kept for the one line the program prints.
 std::array<char, 256> lastMessage{};
@@ -44,6 +48,11 @@ constexpr wl_output_listener kOutputListener{
     .description = [](void*, wl_output*, const char*) {},
 };
 
+// The compositor asks whether the program still answers.
+constexpr xdg_wm_base_listener kShellListener{
+    .ping = [](void*, xdg_wm_base* shell, std::uint32_t serial) { xdg_wm_base_pong(shell, serial); },
+};
+
 constexpr wl_surface_listener kSurfaceListener{
     .enter = [](void* data, wl_surface*, wl_output* output) { PlatformOf(data).OnSurfaceOutput(output, true); },
     .leave = [](void* data, wl_surface*, wl_output* output) { PlatformOf(data).OnSurfaceOutput(output, false); },
@@ -64,8 +73,9 @@ bool WaylandPlatform::BindGlobals() {
     for (int round = 0; round < 2; ++round) {
         if (wl_display_roundtrip(display_) < 0) OnLost(display_);
     }
-    if (compositor_ != nullptr && shm_ != nullptr) return true;
-    std::fprintf(stderr, "TrenoxVK: the Wayland compositor has no wl_compositor %u or no wl_shm\n", kCompositorVersion);
+    if (compositor_ != nullptr && shm_ != nullptr && shell_ != nullptr) return true;
+    std::fprintf(stderr, "TrenoxVK: the Wayland compositor has no wl_compositor %u, wl_shm or xdg_wm_base\n",
+                 kCompositorVersion);
     return false;
 }
 
@@ -89,6 +99,13 @@ void WaylandPlatform::OnGlobal(wl_registry* registry, std::uint32_t name, const 
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && seatGlobal_ == nullptr) {
         seatGlobal_ = static_cast<wl_seat*>(bind(wl_seat_interface, kSeatVersion));
         seat_.Attach(seatGlobal_);
+    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
+        shell_ = static_cast<xdg_wm_base*>(bind(xdg_wm_base_interface, kShellVersion));
+        xdg_wm_base_add_listener(shell_, &kShellListener, this);
+    } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
+        decorations_ = static_cast<zxdg_decoration_manager_v1*>(bind(zxdg_decoration_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, xdg_activation_v1_interface.name) == 0) {
+        activation_ = static_cast<xdg_activation_v1*>(bind(xdg_activation_v1_interface, 1));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {
         const auto slot = std::find_if(outputs_.begin(), outputs_.end(), [](const Output& o) { return o.output == nullptr; });
         if (slot == outputs_.end()) return;

@@ -67,9 +67,16 @@ constexpr wl_seat_listener kSeatListener{
 
 WaylandInput::~WaylandInput() {
     if (repeatTimer_ >= 0) close(repeatTimer_);
+    ForgetKeymap();
+    if (xkb_ != nullptr) xkb_context_unref(xkb_);
+}
+
+// A keyboard that goes takes its layout and held modifiers with it; the next one sends its own.
+void WaylandInput::ForgetKeymap() {
     if (keys_ != nullptr) xkb_state_unref(keys_);
     if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
-    if (xkb_ != nullptr) xkb_context_unref(xkb_);
+    keys_ = nullptr;
+    keymap_ = nullptr;
 }
 
 void WaylandInput::Attach(wl_seat* seat) {
@@ -79,6 +86,8 @@ void WaylandInput::Attach(wl_seat* seat) {
     wl_seat_add_listener(seat, &kSeatListener, this);
 }
 
+// Each change is taken as it comes, even several in one dispatch: the compositor stops sending to a
+// keyboard or pointer it has taken away, so the one it adds again must be asked for anew.
 void WaylandInput::OnCapabilities(std::uint32_t capabilities) {
     const bool hasKeyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
     const bool hasPointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
@@ -89,6 +98,7 @@ void WaylandInput::OnCapabilities(std::uint32_t capabilities) {
         StopRepeat();
         wl_keyboard_release(keyboard_);
         keyboard_ = nullptr;
+        ForgetKeymap();
     }
     if (hasPointer && pointer_ == nullptr) {
         pointer_ = wl_seat_get_pointer(seat_);
@@ -111,8 +121,7 @@ void WaylandInput::OnKeymap(std::uint32_t format, int fd, std::uint32_t size) {
     munmap(text, size);
     if (keymap == nullptr) return;
     StopRepeat();
-    if (keys_ != nullptr) xkb_state_unref(keys_);
-    if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
+    ForgetKeymap();
     keymap_ = keymap;
     keys_ = xkb_state_new(keymap_);
 }
@@ -176,11 +185,12 @@ void WaylandInput::OnPointerEnter(const wl_surface* surface, int x, int y) {
 
 void WaylandInput::OnPointerLeave() { overPicture_ = false; }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order
 void WaylandInput::OnPointerMotion(int x, int y) {
     if (!overPicture_) return;
-    pointerX_ = x;
-    pointerY_ = y;
-    input_.Dispatch(InputEvent::Moved(x, y));
+    pointerX_ = x - originX_;
+    pointerY_ = y - originY_;
+    input_.Dispatch(InputEvent::Moved(pointerX_, pointerY_));
 }
 
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the protocol event's fields, in its order

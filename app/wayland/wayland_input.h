@@ -25,6 +25,12 @@ public:
     void Attach(wl_seat* seat);
     // Pointer events count only over the picture's surface, not over the title bar's.
     void SetPicture(const wl_surface* picture) { picture_ = picture; }
+    // Where the picture's top-left corner is on its surface, in logical pixels: pointer positions
+    // are reported from there.
+    void SetPictureOrigin(int x, int y) {  // NOLINT(bugprone-easily-swappable-parameters): x, then y
+        originX_ = x;
+        originY_ = y;
+    }
     // Types the held key once for each repeat that has come due (without waiting).
     void Repeat();
 
@@ -43,6 +49,7 @@ public:
 private:
     void Type(std::uint32_t key);
     void StopRepeat();
+    void ForgetKeymap();
 
     InputDispatcher& input_;
     const wl_surface* picture_ = nullptr;
@@ -58,6 +65,8 @@ private:
     std::uint32_t repeatingKey_ = 0;
     bool repeating_ = false;
     bool overPicture_ = false;
-    int pointerX_ = 0;
+    int originX_ = 0;
+    int originY_ = 0;
+    int pointerX_ = 0;  // picture pixels
     int pointerY_ = 0;
 };

@@ -1,12 +1,12 @@
 // Wayland platform layer: owns the connection, the window's surface and buffers, and its events.
 #include "app/wayland/wayland_platform.h"
 
-#include <libdecor.h>
 #include <wayland-client.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "app/ending.h"
@@ -14,6 +14,7 @@
 #include "frames/enlarge.h"
 #include "frames/pixel_sinks.h"
 #include "frames/rle8_decoder.h"
+#include "xdg-activation-v1-client-protocol.h"
 
 namespace {
 
@@ -26,75 +27,68 @@ constexpr wl_callback_listener kPresentedListener{
     .done = [](void* data, wl_callback*, std::uint32_t) { PlatformOf(data).OnPresented(); },
 };
 
-// libdecor's interfaces carry reserved members: set only the ones it calls.
-libdecor_interface DecorInterface() {
-    libdecor_interface events{};
-    events.error = [](libdecor*, libdecor_error, const char* message) {
-        std::fprintf(stderr, "TrenoxVK: Wayland window error: %s\n", message);
-        EndProcess(EndReason::ProtocolError);
-    };
-    return events;
-}
-libdecor_interface decorInterface = DecorInterface();
-
-libdecor_frame_interface FrameInterface() {
-    libdecor_frame_interface events{};
-    events.configure = [](libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
-        PlatformOf(data).OnConfigure(frame, configuration);
-    };
-    events.close = [](libdecor_frame*, void* data) { PlatformOf(data).OnCloseRequested(); };
-    events.commit = [](libdecor_frame*, void*) {};
-    events.dismiss_popup = [](libdecor_frame*, const char*, void*) {};
-    return events;
-}
-libdecor_frame_interface frameInterface = FrameInterface();
-
 }  // namespace
 
 bool WaylandPlatform::Open() {
+    // Taken before anything else can start a program that would inherit it.
+    if (const char* token = std::getenv("XDG_ACTIVATION_TOKEN"); token != nullptr) {
+        activationToken_ = token;
+        unsetenv("XDG_ACTIVATION_TOKEN");
+    }
     if (!BindGlobals()) return false;
     presentQueue_ = wl_display_create_queue(display_);
     buffers_.Init(shm_, presentQueue_);
     CreateSurface();
     seat_.SetPicture(surface_);
-
-    decor_ = libdecor_new(display_, &decorInterface);
-    frame_ = libdecor_decorate(decor_, surface_, &frameInterface, this);
-    libdecor_frame_set_title(frame_, kCaption.data());  // a literal's view: NUL-terminated
-    libdecor_frame_set_app_id(frame_, kAppId);
-    // Fixed size: no resizing, and with it no maximise button or maximising by the title bar.
-    libdecor_frame_set_min_content_size(frame_, kClientWidth, kClientHeight);
-    libdecor_frame_set_max_content_size(frame_, kClientWidth, kClientHeight);
-    libdecor_frame_unset_capabilities(frame_,
-                                      static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
+    // The compositor's own title bar first; libdecor, and its drawing libraries, only where it has none.
+    framed_ = decorations_ == nullptr && framedWindow_.Create(display_, surface_, *this);
+    if (!framed_) ownWindow_.Create(shell_, decorations_, surface_, *this);
     return true;
 }
 
-void WaylandPlatform::OnConfigure(libdecor_frame* frame, libdecor_configuration* configuration) {
-    libdecor_state* state = libdecor_state_new(kClientWidth, kClientHeight);
-    libdecor_frame_commit(frame, state, configuration);
-    libdecor_state_free(state);
-    if (configured_) {
+void WaylandPlatform::OnConfigure(const WindowConfigure& configure) {
+    // A size the compositor requires is taken, down to the picture's; the picture is centred on it.
+    const BitmapSize size = configure.width > 0 && configure.height > 0
+                                ? BitmapSize{std::max(configure.width, kClientWidth), std::max(configure.height, kClientHeight)}
+                                : BitmapSize{kClientWidth, kClientHeight};
+    if (framed_) {
+        framedWindow_.Acknowledge(size.width, size.height);
+    } else {
+        ownWindow_.Acknowledge();
+    }
+    const bool resized = size.width != surfaceSize_.width || size.height != surfaceSize_.height;
+    surfaceSize_ = size;
+    seat_.SetPictureOrigin((size.width - kClientWidth) / 2, (size.height - kClientHeight) / 2);
+    if (configured_ && !resized) {
         wl_surface_commit(surface_);  // acknowledges the configuration
+    } else if (configured_) {
+        ShmBuffer& buffer = FreeBuffer();
+        if (shown_ != nullptr) Draw(*shown_, buffer);
+        Present(buffer);
     } else {
         // A window shows only once it has a picture: until frame 1 the background's.
         configured_ = true;
-        ShmBuffer& buffer = FreeBuffer();
-        std::fill_n(buffer.pixels, buffer.stride * kClientHeight * buffer.scale, format_.PixelOf(kBackgroundRgb));
-        Present(buffer);
+        Present(FreeBuffer());
         // Only pictures must each reach the screen: frame 1 may replace the background unseen, and
         // waiting for the compositor's next repaint here held frame 1 back by up to a repaint.
         presenting_ = false;
+        // Mapped now: the compositor may hand it the focus the launcher's token stands for.
+        if (activation_ != nullptr && !activationToken_.empty()) {
+            xdg_activation_v1_activate(activation_, activationToken_.c_str(), surface_);
+            wl_display_flush(display_);
+        }
     }
     // The compositor gives an activated window the keyboard focus.
-    libdecor_window_state windowState = LIBDECOR_WINDOW_STATE_NONE;
-    if (libdecor_configuration_get_window_state(configuration, &windowState) &&
-        (windowState & LIBDECOR_WINDOW_STATE_ACTIVE) != 0) {
-        input_.Dispatch(InputEvent::Activated());
-    }
+    if (configure.activated) input_.Dispatch(InputEvent::Activated());
 }
 
-void WaylandPlatform::ShowWindow() { libdecor_frame_map(frame_); }
+void WaylandPlatform::ShowWindow() {
+    if (framed_) {
+        framedWindow_.Map();
+    } else {
+        ownWindow_.Map();
+    }
+}
 
 void WaylandPlatform::WaitForEvents() { Pump(nullptr, -1); }
 
@@ -104,11 +98,8 @@ void WaylandPlatform::End(EndReason reason) { EndProcess(reason); }
 
 void WaylandPlatform::ShowPicture(const Picture& picture) {
     ShmBuffer& buffer = FreeBuffer();
-    Palette colours{};
-    format_.Convert(picture.palette, colours);
-    ColourSink sink{buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, colours};
-    DrawPicture(picture, sink);
-    EnlargeInPlace(buffer.pixels, buffer.stride, {kClientWidth, kClientHeight}, buffer.scale);
+    shown_ = &picture;
+    Draw(picture, buffer);
     // The picture before reaches the screen first: none is lost between two of the compositor's repaints.
     const auto deadline = std::chrono::steady_clock::now() + kLongestPresentWait;
     while (presenting_) {
@@ -119,9 +110,22 @@ void WaylandPlatform::ShowPicture(const Picture& picture) {
     Present(buffer);
 }
 
+// The picture at the surface's centre; the rest of a new buffer is the background already.
+void WaylandPlatform::Draw(const Picture& picture, ShmBuffer& buffer) const {
+    Palette colours{};
+    format_.Convert(picture.palette, colours);
+    const int scale = buffer.scale;
+    std::uint32_t* corner = buffer.pixels + static_cast<std::ptrdiff_t>((surfaceSize_.height - kClientHeight) / 2) * scale * buffer.stride +
+                            static_cast<std::ptrdiff_t>((surfaceSize_.width - kClientWidth) / 2) * scale;
+    ColourSink sink{corner, buffer.stride, {kClientWidth, kClientHeight}, colours};
+    DrawPicture(picture, sink);
+    EnlargeInPlace(corner, buffer.stride, {kClientWidth, kClientHeight}, scale);
+}
+
 ShmBuffer& WaylandPlatform::FreeBuffer() {
     for (;;) {
-        if (ShmBuffer* buffer = buffers_.Free(Scale()); buffer != nullptr) return *buffer;
+        if (ShmBuffer* buffer = buffers_.Free(surfaceSize_, Scale(), format_.PixelOf(kBackgroundRgb)); buffer != nullptr)
+            return *buffer;
         if (!buffers_.AnyHeld()) {
             std::fprintf(stderr, "TrenoxVK: no shared memory for the window's picture\n");
             EndProcess(EndReason::NoWindow);

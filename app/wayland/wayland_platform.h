@@ -1,20 +1,23 @@
-// Wayland platform layer: the main window as an xdg toplevel with libdecor's title bar where the
-// compositor draws none, its pictures in shared memory at the screen's scale, its input as neutral events.
+// Wayland platform layer: the main window as an xdg toplevel whose title bar the compositor draws
+// (else libdecor's plugin), its pictures in shared memory at the screen's scale, centred on a
+// surface a kiosk compositor makes larger, its input as neutral events.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/trenox_vk.h"
+#include "app/wayland/libdecor_window.h"
 #include "app/wayland/shm_buffers.h"
 #include "app/wayland/wayland_input.h"
+#include "app/wayland/window_configure.h"
+#include "app/wayland/xdg_window.h"
+#include "app/window_layout.h"
 #include "frames/pixel_format.h"
 #include "input/input_dispatcher.h"
 #include "playback/platform.h"
 
-struct libdecor;
-struct libdecor_configuration;
-struct libdecor_frame;
 struct wl_callback;
 struct wl_compositor;
 struct wl_display;
@@ -24,6 +27,9 @@ struct wl_registry;
 struct wl_seat;
 struct wl_shm;
 struct wl_surface;
+struct xdg_activation_v1;
+struct xdg_wm_base;
+struct zxdg_decoration_manager_v1;
 
 class WaylandPlatform final : public Platform {
 public:
@@ -52,7 +58,7 @@ public:
     void OnGlobalRemoved(std::uint32_t name);
     void OnOutputScale(const wl_output* output, int scale);
     void OnSurfaceOutput(const wl_output* output, bool entered);
-    void OnConfigure(libdecor_frame* frame, libdecor_configuration* configuration);
+    void OnConfigure(const WindowConfigure& configure);
     void OnCloseRequested() { input_.Dispatch(InputEvent::CloseRequested()); }
     void OnPresented() { presenting_ = false; }
     [[noreturn]] static void OnLost(wl_display* display);
@@ -65,6 +71,7 @@ private:
     void Pump(wl_event_queue* queue, int timeoutMs);
     int Scale() const;
     ShmBuffer& FreeBuffer();
+    void Draw(const Picture& picture, ShmBuffer& buffer) const;
     void Present(ShmBuffer& buffer);
 
     struct Output {
@@ -81,6 +88,9 @@ private:
     wl_compositor* compositor_ = nullptr;
     wl_shm* shm_ = nullptr;
     wl_seat* seatGlobal_ = nullptr;
+    xdg_wm_base* shell_ = nullptr;
+    zxdg_decoration_manager_v1* decorations_ = nullptr;  // where the compositor draws title bars
+    xdg_activation_v1* activation_ = nullptr;
     std::array<Output, 8> outputs_{};
     wl_surface* surface_ = nullptr;
     wl_surface* presentSurface_ = nullptr;  // the same surface, its frame callbacks on presentQueue_
@@ -90,8 +100,14 @@ private:
     // wl_shm's XRGB8888 is 0x00RRGGBB; the spare byte set, as some compositors' paths (weston's
     // screenshots) read it as opacity.
     PixelFormat format_ = PixelFormat::TrueColour({0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000});
-    libdecor* decor_ = nullptr;
-    libdecor_frame* frame_ = nullptr;
+    XdgWindow ownWindow_;
+    LibdecorWindow framedWindow_;
+    bool framed_ = false;  // in libdecor's frame, else in a toplevel of its own
+    // The launcher's token, handed to the compositor once the window is mapped, so that it may
+    // take the focus the launcher had.
+    std::string activationToken_;
+    BitmapSize surfaceSize_{kClientWidth, kClientHeight};  // logical pixels
+    const Picture* shown_ = nullptr;  // drawn again on a surface of a new size
     int bufferScale_ = 1;      // of the buffer last attached
     bool configured_ = false;  // the compositor has said how it wants the window
     bool presenting_ = false;  // a picture committed, not yet shown

@@ -16,7 +16,8 @@ namespace {
 constexpr std::array<const char*, kAtomCount> kAtomNames = {
     "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS",           "_NET_WM_PING",    "_NET_WM_NAME",
     "UTF8_STRING",  "_NET_WM_PID",      "_NET_WM_ICON",            "_NET_WM_WINDOW_TYPE",
-    "_NET_WM_WINDOW_TYPE_NORMAL",       "_MOTIF_WM_HINTS",         "_NET_FRAME_EXTENTS", "_NET_ACTIVE_WINDOW"};
+    "_NET_WM_WINDOW_TYPE_NORMAL",       "_MOTIF_WM_HINTS",         "_NET_FRAME_EXTENTS", "_NET_ACTIVE_WINDOW",
+    "_NET_STARTUP_ID", "_NET_STARTUP_INFO_BEGIN", "_NET_STARTUP_INFO"};
 
 // Xlib's error handlers take no context of their own: what they need is here, the layer's only globals.
 struct ErrorHandlerContext {

@@ -22,6 +22,9 @@ enum AtomName : std::size_t {
     kMotifWmHints,
     kNetFrameExtents,
     kNetActiveWindow,
+    kNetStartupId,
+    kNetStartupInfoBegin,
+    kNetStartupInfo,
     kAtomCount
 };
 

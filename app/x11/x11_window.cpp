@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/window_layout.h"
 #include "app/x11/window_icon.h"
@@ -26,6 +28,9 @@ constexpr unsigned long kMwmDecorMenu = 1UL << 4;
 
 // _NET_ACTIVE_WINDOW's source indication: a request of the application itself.
 constexpr long kSourceApplication = 1;
+
+// A start-up notification message travels in pieces of this many bytes, its NUL included.
+constexpr std::size_t kStartupInfoPiece = 20;
 
 void SetProperty(Display* display, Window window, Atom property, Atom type, int format, const void* data, int count) {
     XChangeProperty(display, window, property, type, format, PropModeReplace, static_cast<const unsigned char*>(data),
@@ -88,6 +93,14 @@ void X11Window::SetProperties() {
     // Also WM_CLIENT_MACHINE, which makes _NET_WM_PID meaningful.
     XSetWMProperties(display, window_, nullptr, nullptr, nullptr, 0, &size, &hints, &classHint);
 
+    // Taken from the environment, so that a program started from here is not taken for this one.
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID"); id != nullptr && *id != '\0') {
+        startupId_ = id;
+        unsetenv("DESKTOP_STARTUP_ID");
+        SetProperty(display, window_, atoms[kNetStartupId], atoms[kUtf8String], 8, startupId_.data(),
+                    static_cast<int>(startupId_.size()));
+    }
+
     const long pid = getpid();
     SetProperty(display, window_, atoms[kNetWmPid], XA_CARDINAL, 32, &pid, 1);
     SetProperty(display, window_, atoms[kNetWmIcon], XA_CARDINAL, 32, kWindowIcon,
@@ -119,6 +132,34 @@ void X11Window::OnMapped() {
     CentreWithFrame();
     if (!focusTaken_) TakeFocus(CurrentTime);
     focusTaken_ = true;
+    EndStartupNotification();
+}
+
+// The "remove" message of the start-up notification protocol, to the root window: the id quoted,
+// with its quotes and backslashes escaped.
+void X11Window::EndStartupNotification() {
+    if (startupId_.empty()) return;
+    std::string message = "remove: ID=\"";
+    for (const char c : startupId_) {
+        if (c == '"' || c == '\\') message += '\\';
+        message += c;
+    }
+    message += '"';
+    Display* display = connection_.Get();
+    XEvent piece{};
+    piece.xclient.type = ClientMessage;
+    piece.xclient.window = window_;
+    piece.xclient.message_type = connection_[kNetStartupInfoBegin];
+    piece.xclient.format = 8;
+    const std::size_t bytes = message.size() + 1;  // the NUL ends the message
+    for (std::size_t at = 0; at < bytes; at += kStartupInfoPiece) {
+        std::memset(piece.xclient.data.b, 0, kStartupInfoPiece);
+        std::memcpy(piece.xclient.data.b, message.c_str() + at, std::min(kStartupInfoPiece, bytes - at));
+        XSendEvent(display, connection_.Root(), False, PropertyChangeMask, &piece);
+        piece.xclient.message_type = connection_[kNetStartupInfo];
+    }
+    XFlush(display);
+    startupId_.clear();
 }
 
 void X11Window::OnPropertyChanged(Atom property) {

@@ -2,6 +2,8 @@
 // window manager's frame, the keyboard focus, and the window manager's protocols.
 #pragma once
 
+#include <string>
+
 #include "app/x11/x11_connection.h"
 #include "app/x11/xlib_types.h"
 
@@ -29,6 +31,7 @@ private:
     void SetProperties();
     void CentreWithFrame();
     void TakeFocus(Time time);
+    void EndStartupNotification();
 
     X11Connection& connection_;
     Window window_ = 0;
@@ -36,4 +39,7 @@ private:
     bool managed_ = false;     // a window manager ran when the window was shown
     bool focusTaken_ = false;
     bool centred_ = false;
+    // The launcher's start-up notification id: the window manager gives the window the focus the
+    // launch had, and the launcher stops showing the start as busy once the window is mapped.
+    std::string startupId_;
 };
