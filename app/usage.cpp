@@ -2,6 +2,7 @@
 #include "app/usage.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,11 @@ constexpr MouseHelp kMouse[] = {
 };
 
 constexpr std::size_t kWidth = 79;
+
+// Appends the pieces in turn, with no temporary strings in between.
+void Append(std::string& out, std::initializer_list<std::string_view> pieces) {
+    for (const std::string_view piece : pieces) out += piece;
+}
 
 // "a", "a or b", "a, b or c".
 std::string Listed(const std::vector<std::string>& items) {
@@ -119,7 +125,7 @@ std::string TextSection(std::string_view title, const std::vector<Action>& actio
 
 std::string ManSection(std::string_view title, const std::vector<Action>& actions) {
     std::string out = ".SH " + std::string(title) + "\n";
-    for (const Action& action : actions) out += ".TP\n.B \"" + action.input + "\"\n" + Capitalised(action.effect) + ".\n";
+    for (const Action& action : actions) Append(out, {".TP\n.B \"", action.input, "\"\n", Capitalised(action.effect), ".\n"});
     return out;
 }
 
@@ -137,7 +143,7 @@ std::string InputHelp(UsageFormat format) {
     }
     std::string out = "| Key or mouse | What it does |\n|---|---|\n";
     for (const std::vector<Action>* group : {&keys, &mouse}) {
-        for (const Action& action : *group) out += "| " + action.input + " | " + std::string(action.effect) + " |\n";
+        for (const Action& action : *group) Append(out, {"| ", action.input, " | ", action.effect, " |\n"});
     }
     return out;
 }
@@ -155,8 +161,8 @@ std::string ExitStatusHelp(UsageFormat format, unsigned platforms) {
         const std::string digit = std::to_string(status);
         switch (format) {
             case UsageFormat::Text: out += Wrapped("  " + digit + "  ", when); break;
-            case UsageFormat::Man: out += ".TP\n.B " + digit + "\n" + ManText(Capitalised(when)) + ".\n"; break;
-            case UsageFormat::Markdown: out += "| " + digit + " | " + when + " |\n"; break;
+            case UsageFormat::Man: Append(out, {".TP\n.B ", digit, "\n", ManText(Capitalised(when)), ".\n"}); break;
+            case UsageFormat::Markdown: Append(out, {"| ", digit, " | ", when, " |\n"}); break;
         }
     }
     return out;
