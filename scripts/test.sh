@@ -41,8 +41,8 @@ tests/release/reproducible_test.sh
 # clang-tidy over the repo's own sources, with the checks that .clang-tidy keeps.
 heading "clang-tidy"
 cmake --preset tidy >/dev/null
-# The one generated header a checked source includes (the Wayland anchor's protocol).
-cmake --build build-tidy --target xdg_shell_protocol >/dev/null
+# The generated protocol headers that checked sources include.
+cmake --build build-tidy --target xdg_shell_protocol wayland_layer_protocols e2e_activation_protocol >/dev/null
 run-clang-tidy -quiet -j 2 -p build-tidy "^$PWD/(app|bench|frames|input|packaging|playback|tests|tools)/"
 
 heading "soak (ran beside the release and clang-tidy)"
