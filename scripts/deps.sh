@@ -18,8 +18,6 @@ testing+=(emscripten node-acorn chromium chromium-driver python3-selenium python
 testing+=(zip unzip diffoscope)
 # ... and in headless Firefox ESR, over the WebDriver BiDi socket it serves itself.
 testing+=(firefox-esr python3-websocket)
-# The page's accessibility audit: axe-core, from npm, into build-node/ (tests/web/test_page_audit.py).
-testing+=(npm)
 
 # ARM: Debian's cross compilers, the target's libraries as multiarch packages beside the build
 # machine's, and qemu-user to run the target's programs in the tests.
@@ -55,7 +53,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -q || echo "deps: apt-get update reported errors; going on with the indexes it has" >&2
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-# The web tests' accessibility audit: axe-core from npm, beside the build trees.
+# The web tests' accessibility audit (tests/web/test_page_audit.py): axe-core from npm, into
+# build-node/. npm comes with the machine's Node.js (its nodejs package conflicts with Debian's npm).
 if [ "${1:-run}" = test ] && [ ! -f "$(dirname "$0")/../build-node/node_modules/axe-core/axe.min.js" ]; then
   npm install --prefix "$(dirname "$0")/../build-node" --no-audit --no-fund axe-core@4
 fi
