@@ -64,11 +64,13 @@ std::unique_ptr<WestonSession> WestonSession::Start(const XServer& server, const
     // What every program started from here inherits.
     setenv("XDG_RUNTIME_DIR", runtimeTemplate.c_str(), 1);
     setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
-    std::string config = "--no-config";
-    if (!settings.animated) {
-        config = "--config=" + runtimeTemplate + "/weston.ini";
-        std::ofstream(runtimeTemplate + "/weston.ini")
-            << "[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n";
+    // Keys repeat slowly (weston's own rate is 40 a second): each repeat's frame is then shown
+    // long enough to be captured, even on a loaded machine.
+    const std::string config = "--config=" + runtimeTemplate + "/weston.ini";
+    {
+        std::ofstream ini(runtimeTemplate + "/weston.ini");
+        ini << "[keyboard]\nrepeat-rate=" << kKeyRepeatsPerSecond << "\nrepeat-delay=400\n";
+        if (!settings.animated) ini << "[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n";
     }
     std::vector<std::string> command{"weston", "--backend=x11-backend.so", "--use-pixman", "--debug", config,
                                      "--idle-time=0", "--socket=" + socket, "--log=" + log,

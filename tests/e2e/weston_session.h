@@ -10,6 +10,9 @@
 #include "tests/e2e/program_under_test.h"
 #include "tests/e2e/x_server.h"
 
+// How often a held key types again in the tests' weston.
+inline constexpr int kKeyRepeatsPerSecond = 5;
+
 class WestonSession {
 public:
     struct Settings {
