@@ -172,6 +172,12 @@ std::optional<SwayWindow> WlrootsSession::FindWindow(const std::string& appId) c
     return window;
 }
 
+bool WlrootsSession::HasWindowOf(int pid) const {
+    const std::string query = "swaymsg -r -t get_tree | jq '[.. | objects | select(.pid? == " + std::to_string(pid) +
+                              ")] | length'";
+    return std::atoi(Output(query).c_str()) > 0;
+}
+
 std::optional<Capture> Downscaled(const Capture& capture, int x, int y, int width, int height, int scale) {
     if (x < 0 || y < 0 || (x + width) * scale > capture.width || (y + height) * scale > capture.height) return std::nullopt;
     Capture picture;

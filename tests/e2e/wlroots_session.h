@@ -42,6 +42,8 @@ public:
     int SwayCommand(const std::string& command) const;
     // The window with `appId` in sway's tree, if there is one.
     std::optional<SwayWindow> FindWindow(const std::string& appId) const;
+    // Whether process `pid` has a window in sway's tree.
+    bool HasWindowOf(int pid) const;
 
 private:
     WlrootsSession(std::string runtimeDir, ChildProcess compositor)

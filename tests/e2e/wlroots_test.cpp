@@ -213,8 +213,12 @@ TEST_F(SwayTest, FullscreenCentresThePictureOnTheBackground) {
 // Under a rule that keeps its windows from taking the focus, the program started with a launcher's
 // token is activated and plays; started without one it shows its background and waits.
 TEST_F(SwayTest, LaunchersTokenHandsOverTheFocus) {
+    // The workspace's first window, which no rule keeps from the focus, is there before the program's.
     ChildProcess first = ChildProcess::Start({tools.firstWindow}, "", /*quiet=*/true);
-    std::this_thread::sleep_for(1s);  // the workspace's first window, which no rule keeps from the focus
+    const auto mapped = std::chrono::steady_clock::now() + kWindowTimeout;
+    while (!sway_->HasWindowOf(first.Pid()) && std::chrono::steady_clock::now() < mapped)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(sway_->HasWindowOf(first.Pid())) << "the first window did not appear";
     {
         ChildProcess program = StartProgram();
         const SwayWindow window = WaitForWindow();
