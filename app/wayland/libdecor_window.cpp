@@ -40,6 +40,7 @@ bool Find(void* library, Function& function, const char* name) {
 }
 
 bool Open() {
+    if (lib.create != nullptr) return true;
     void* library = dlopen(kLibdecorName, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         std::fprintf(stderr, "TrenoxVK: %s is missing, so the window has no title bar\n", kLibdecorName);
@@ -59,6 +60,7 @@ bool Open() {
     }
     std::fprintf(stderr, "TrenoxVK: %s lacks %s, so the window has no title bar\n", kLibdecorName, dlerror());
     dlclose(library);
+    lib = Libdecor{};
     return false;
 }
 
@@ -88,6 +90,8 @@ libdecor_frame_interface FrameInterface() {
 libdecor_frame_interface frameInterface = FrameInterface();
 
 }  // namespace
+
+bool LibdecorWindow::Load() { return Open(); }
 
 bool LibdecorWindow::Create(wl_display* display, wl_surface* surface, WaylandPlatform& platform) {
     if (!Open()) return false;

@@ -13,6 +13,8 @@ struct wl_surface;
 
 class LibdecorWindow {
 public:
+    // Opens libdecor once; false, with one line printed, if it cannot be opened.
+    static bool Load();
     // Puts `surface` in a frame with the window's title, app id and fixed size. False, with one
     // line printed, if libdecor cannot be opened: the window then goes without a title bar.
     bool Create(wl_display* display, wl_surface* surface, WaylandPlatform& platform);

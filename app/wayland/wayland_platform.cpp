@@ -68,7 +68,9 @@ void WaylandPlatform::OnConfigure(const WindowConfigure& configure) {
     } else {
         // A window shows only once it has a picture: until frame 1 the background's.
         configured_ = true;
-        Present(FreeBuffer());
+        ShmBuffer& buffer = FreeBuffer();
+        if (shown_ != nullptr) Draw(*shown_, buffer);  // mapped again, in a frame
+        Present(buffer);
         // Only pictures must each reach the screen: frame 1 may replace the background unseen, and
         // waiting for the compositor's next repaint here held frame 1 back by up to a repaint.
         presenting_ = false;
@@ -76,10 +78,26 @@ void WaylandPlatform::OnConfigure(const WindowConfigure& configure) {
         if (activation_ != nullptr && !activationToken_.empty()) {
             xdg_activation_v1_activate(activation_, activationToken_.c_str(), surface_);
             wl_display_flush(display_);
+            activationToken_.clear();  // good for one activation
         }
     }
     // The compositor gives an activated window the keyboard focus.
     if (configure.activated) input_.Dispatch(InputEvent::Activated());
+}
+
+// A compositor that offered to draw the title bar may answer that the window draws its own
+// (some never draw one; sway on "border csd"): the window then moves into libdecor's frame.
+void WaylandPlatform::OnTitleBarRefused() {
+    if (framed_ || !LibdecorWindow::Load()) return;  // without libdecor: no title bar
+    if (configured_) {
+        // Unmapped: a surface with a picture cannot take a new role.
+        wl_surface_attach(surface_, nullptr, 0, 0);
+        wl_surface_commit(surface_);
+        configured_ = false;
+    }
+    ownWindow_.Destroy();
+    framed_ = framedWindow_.Create(display_, surface_, *this);
+    framedWindow_.Map();
 }
 
 void WaylandPlatform::ShowWindow() {
@@ -97,8 +115,9 @@ void WaylandPlatform::ProcessPendingEvents() { Pump(nullptr, 0); }
 void WaylandPlatform::End(EndReason reason) { EndProcess(reason); }
 
 void WaylandPlatform::ShowPicture(const Picture& picture) {
-    ShmBuffer& buffer = FreeBuffer();
     shown_ = &picture;
+    if (!configured_) return;  // unmapped, on its way into a frame: drawn once mapped again
+    ShmBuffer& buffer = FreeBuffer();
     Draw(picture, buffer);
     // The picture before reaches the screen first: none is lost between two of the compositor's repaints.
     const auto deadline = std::chrono::steady_clock::now() + kLongestPresentWait;

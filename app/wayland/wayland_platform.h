@@ -60,6 +60,7 @@ public:
     void OnSurfaceOutput(const wl_output* output, bool entered);
     void OnConfigure(const WindowConfigure& configure);
     void OnCloseRequested() { input_.Dispatch(InputEvent::CloseRequested()); }
+    void OnTitleBarRefused();
     void OnPresented() { presenting_ = false; }
     [[noreturn]] static void OnLost(wl_display* display);
 

@@ -26,9 +26,10 @@ constexpr xdg_toplevel_listener kToplevelListener{
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
 };
 
-// Whichever mode the compositor settles on: where it draws none, the window has no title bar.
 constexpr zxdg_toplevel_decoration_v1_listener kDecorationListener{
-    .configure = [](void*, zxdg_toplevel_decoration_v1*, std::uint32_t) {},
+    .configure = [](void* data, zxdg_toplevel_decoration_v1*, std::uint32_t mode) {
+        if (mode == ZXDG_TOPLEVEL_DECORATION_V1_MODE_CLIENT_SIDE) WindowOf(data).OnTitleBarRefused();
+    },
 };
 // NOLINTEND(bugprone-easily-swappable-parameters)
 
@@ -52,6 +53,15 @@ void XdgWindow::Create(xdg_wm_base* shell, zxdg_decoration_manager_v1* decoratio
         zxdg_toplevel_decoration_v1_add_listener(decoration_, &kDecorationListener, this);
         zxdg_toplevel_decoration_v1_set_mode(decoration_, ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
     }
+}
+
+void XdgWindow::Destroy() {
+    if (decoration_ != nullptr) zxdg_toplevel_decoration_v1_destroy(decoration_);
+    xdg_toplevel_destroy(toplevel_);
+    xdg_surface_destroy(role_);
+    decoration_ = nullptr;
+    toplevel_ = nullptr;
+    role_ = nullptr;
 }
 
 void XdgWindow::Map() { wl_surface_commit(surface_); }
@@ -79,3 +89,5 @@ void XdgWindow::OnSurfaceConfigure(std::uint32_t serial) {
 }
 
 void XdgWindow::OnClose() { platform_->OnCloseRequested(); }
+
+void XdgWindow::OnTitleBarRefused() { platform_->OnTitleBarRefused(); }

@@ -21,6 +21,8 @@ public:
     // `decorations`, asks the compositor to draw the title bar.
     void Create(xdg_wm_base* shell, zxdg_decoration_manager_v1* decorations, wl_surface* surface,
                 WaylandPlatform& platform);
+    // Takes the role back from the surface, which must have no picture attached.
+    void Destroy();
     // The first commit, without a picture: the compositor answers with the first configure.
     void Map();
     // Answers the configure being handled; its commit follows.
@@ -30,6 +32,7 @@ public:
     void OnToplevelConfigure(int width, int height, const wl_array* states);
     void OnSurfaceConfigure(std::uint32_t serial);
     void OnClose();
+    void OnTitleBarRefused();  // the compositor draws none after all
 
 private:
     WaylandPlatform* platform_ = nullptr;

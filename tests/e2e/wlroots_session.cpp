@@ -110,8 +110,11 @@ std::unique_ptr<WlrootsSession> WlrootsSession::StartSway(const std::string& con
     return nullptr;
 }
 
-std::unique_ptr<WlrootsSession> WlrootsSession::StartCage(const std::vector<std::string>& placeholder) {
-    std::vector<std::string> command{"cage", "--"};
+std::unique_ptr<WlrootsSession> WlrootsSession::StartCage(const std::vector<std::string>& options,
+                                                         const std::vector<std::string>& placeholder) {
+    std::vector<std::string> command{"cage"};
+    command.insert(command.end(), options.begin(), options.end());
+    command.emplace_back("--");
     command.insert(command.end(), placeholder.begin(), placeholder.end());
     return Start(command);
 }

@@ -29,9 +29,10 @@ public:
     // would not start. Programs started from now on reach it: WAYLAND_DISPLAY, XDG_RUNTIME_DIR
     // and SWAYSOCK are set here.
     static std::unique_ptr<WlrootsSession> StartSway(const std::string& config);
-    // cage, keeping `placeholder` as its own client (it ends when that does); other clients started
-    // from now on appear maximised on its 1280x720 output.
-    static std::unique_ptr<WlrootsSession> StartCage(const std::vector<std::string>& placeholder);
+    // cage with `options`, keeping `placeholder` as its own client (it ends when that does); other
+    // clients started from now on appear maximised on its 1280x720 output.
+    static std::unique_ptr<WlrootsSession> StartCage(const std::vector<std::string>& options,
+                                                     const std::vector<std::string>& placeholder);
     WlrootsSession(const WlrootsSession&) = delete;
     WlrootsSession& operator=(const WlrootsSession&) = delete;
     ~WlrootsSession();

@@ -246,31 +246,102 @@ TEST_F(SwayTest, LaunchersTokenHandsOverTheFocus) {
     EXPECT_TRUE(WaitForWindow().focused);
 }
 
-// cage maximises the window to its 1280x720 output: the program answers with a surface of that
-// size (its own protocol log), the picture centred on it as the fullscreen case shows.
-TEST(CageTest, KioskWindowTakesTheOutputsSize) {
-    auto cage = WlrootsSession::StartCage({"sleep", "600"});
-    ASSERT_NE(cage, nullptr) << "cage did not start";
+// A sway whose rule has windows draw their own title bars ("border csd"): after the program's
+// window first shows, sway answers that it draws none, and the window moves into libdecor's frame.
+class SwayClientSideTest : public SwayTest {
+protected:
+    static void SetUpTestSuite() {
+        sway_ = WlrootsSession::StartSway(std::string("default_border normal\nfor_window [app_id=\"") + kAppId +
+                                          "\"] border csd\n");
+        ASSERT_NE(sway_, nullptr) << "sway did not start";
+    }
+};
+
+// libdecor's title bar above the picture, inside the window, and the frames go on below it.
+TEST_F(SwayClientSideTest, TitleBarRefusedTheWindowDrawsItsOwn) {
+    ChildProcess program = StartProgram();
+    std::optional<SwayWindow> framed;
+    const auto deadline = std::chrono::steady_clock::now() + kWindowTimeout;
+    while (!(framed && framed->height > kClientHeight) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+        framed = sway_->FindWindow(kAppId);
+    }
+    ASSERT_TRUE(framed.has_value()) << "no window";
+    EXPECT_FALSE(framed->serverDecorated);
+    EXPECT_EQ(framed->width, kClientWidth);
+    ASSERT_GT(framed->height, kClientHeight) << "no title bar of the program's own";
+    EXPECT_NE(Read("/proc/" + std::to_string(program.Pid()) + "/maps").find("libdecor"), std::string::npos);
+    SwayWindow picture = *framed;
+    picture.y += framed->height - kClientHeight;
+    EXPECT_GE(WatchFrames(picture, 2).size(), 2U) << "no exact frames below the title bar";
+    EXPECT_TRUE(program.Running());
+}
+
+// The program in a cage started with `options`: the size of its maximised window and of the first
+// picture-sized buffer after it (its own protocol log), and whether libdecor is loaded.
+struct CageRun {
+    std::string maximised;  // "WxH", empty if cage sent no maximised configure
+    std::string picture;    // "WxH", empty if no buffer followed it
+    bool libdecorLoaded = false;
+    bool running = false;
+};
+
+CageRun RunInCage(const std::vector<std::string>& options) {
+    CageRun run;
+    auto cage = WlrootsSession::StartCage(options, {"sleep", "600"});
+    if (!cage) {
+        ADD_FAILURE() << "cage did not start";
+        return run;
+    }
     const std::string log = (std::filesystem::temp_directory_path() / "trenox-cage-protocol.log").string();
     ChildProcess program = ChildProcess::Start({"sh", "-c", "WAYLAND_DEBUG=1 exec \"$0\" 2>\"$1\"", tools.program, log},
                                                "", /*quiet=*/true);
-    const std::regex configure(R"(xdg_toplevel@\d+\.configure\((\d+), (\d+), array\[[1-9]\d*\]\))");
+    const std::regex configure(R"(xdg_toplevel@\d+\.configure\((\d+), (\d+), array\[8\]\))");
     const std::regex buffer(R"(create_buffer\(new id wl_buffer@\d+, 0, (\d+), (\d+),)");
-    std::smatch maximised;
-    std::smatch sized;
     const auto deadline = std::chrono::steady_clock::now() + kWindowTimeout;
-    std::string sent;
-    while (std::chrono::steady_clock::now() < deadline) {
-        sent = Read(log);
-        const auto at = sent.find("array[8]");
-        if (at != std::string::npos && std::regex_search(sent.cbegin() + static_cast<std::ptrdiff_t>(at), sent.cend(), sized, buffer)) break;
+    while (run.picture.empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(100ms);
+        const std::string sent = Read(log);
+        std::smatch maximised;
+        if (!std::regex_search(sent, maximised, configure)) continue;
+        run.maximised = maximised[1].str() + "x" + maximised[2].str();
+        // A title bar's buffer, if there is one, is not the picture's.
+        for (auto it = std::sregex_iterator(maximised[0].second, sent.cend(), buffer); it != std::sregex_iterator(); ++it) {
+            if (std::stoi((*it)[2].str()) < kClientHeight) continue;
+            run.picture = (*it)[1].str() + "x" + (*it)[2].str();
+            break;
+        }
     }
     std::filesystem::remove(log);
-    ASSERT_TRUE(std::regex_search(sent, maximised, configure)) << "cage sent no maximised configure";
-    ASSERT_FALSE(sized.empty()) << "no buffer after the maximised configure";
-    EXPECT_EQ(sized[1].str() + "x" + sized[2].str(), maximised[1].str() + "x" + maximised[2].str());
-    EXPECT_TRUE(program.Running());
+    run.libdecorLoaded = Read("/proc/" + std::to_string(program.Pid()) + "/maps").find("libdecor") != std::string::npos;
+    run.running = program.Running();
+    return run;
+}
+
+// A kiosk that draws no title bars ("cage -d") maximises the window to its 1280x720 output: the
+// program answers with a surface of that size, the picture centred on it as the fullscreen case shows.
+TEST(CageTest, KioskWindowTakesTheOutputsSize) {
+    const CageRun run = RunInCage({"-d"});
+    ASSERT_FALSE(run.maximised.empty()) << "cage sent no maximised configure";
+    EXPECT_EQ(run.picture, run.maximised);
+    EXPECT_FALSE(run.libdecorLoaded);
+    EXPECT_TRUE(run.running);
+}
+
+// Plain cage answers that windows draw their own title bars: the program's window moves into
+// libdecor's frame, its title bar across the top, the picture's surface the rest of the output.
+TEST(CageTest, WithoutDecorationsByCageTheWindowDrawsItsTitleBar) {
+    const CageRun run = RunInCage({});
+    ASSERT_FALSE(run.maximised.empty()) << "cage sent no maximised configure";
+    EXPECT_TRUE(run.libdecorLoaded);
+    ASSERT_FALSE(run.picture.empty()) << "no picture after the maximised configure";
+    const int width = std::stoi(run.maximised);
+    const int height = std::stoi(run.maximised.substr(run.maximised.find('x') + 1));
+    const int pictureHeight = std::stoi(run.picture.substr(run.picture.find('x') + 1));
+    EXPECT_EQ(std::stoi(run.picture), width);
+    EXPECT_LT(pictureHeight, height) << "no room for the title bar";
+    EXPECT_GT(pictureHeight, height - 64) << "more than a title bar taken off";
+    EXPECT_TRUE(run.running);
 }
 
 }  // namespace
