@@ -5,8 +5,10 @@ const kCacheName = '@TRENOX_CACHE_NAME@';
 const kPageFiles = ['./', 'index.html', 'manifest.webmanifest', 'favicon.ico', 'apple-touch-icon.png',
                     'icon-192.png', 'icon-512.png', 'icon-maskable-512.png'];
 
+// Fetched past the browser's HTTP cache: a copy kept from there could be the last build's files.
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(kCacheName).then((cache) => cache.addAll(kPageFiles)).then(() => self.skipWaiting()));
+  const requests = kPageFiles.map((file) => new Request(file, {cache: 'reload'}));
+  event.waitUntil(caches.open(kCacheName).then((cache) => cache.addAll(requests)).then(() => self.skipWaiting()));
 });
 
 // The old copies go, and the open page is served from the new one at once.

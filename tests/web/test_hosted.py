@@ -1,11 +1,14 @@
 # The hosted folder served over http: Chromium finds the page installable, on the desktop and on a
 # phone, and once the service worker controls the page, a reload with no network still runs the
-# program; the icons fit a phone's masks.
+# program, and a new build on the server replaces the kept copy; the icons fit a phone's masks.
 import hashlib
 import json
 import re
+import shutil
+import tempfile
 import time
 import unittest
+from pathlib import Path
 
 from PIL import Image
 
@@ -20,7 +23,11 @@ INSTALL_TIMEOUT = 20.0
 @unittest.skipUnless((HOSTED / "index.html").exists(), "no hosted folder (the hosted_page target)")
 class HostedTest(ProgramTest):
     def open_page(self):
-        self.server = serve(self, HOSTED)
+        # A copy, which a case may change as a new build would.
+        self.folder = Path(tempfile.mkdtemp()) / "hosted"
+        self.addCleanup(shutil.rmtree, self.folder.parent)
+        shutil.copytree(HOSTED, self.folder)
+        self.server = serve(self, self.folder)
         return ProgramPage(self.browser(), url=self.server.url("index.html"))
 
     def browser(self):
@@ -32,18 +39,16 @@ class HostedTest(ProgramTest):
             self.assertLess(time.monotonic(), deadline, "the service worker never took the page")
             time.sleep(0.1)
 
-    def test_reload_without_network_runs_the_program(self):
-        self.wait_until_running()
-        self.wait_for_service_worker()
-        # One copy, named for this version and this page, so that a new page replaces it.
+    def cache_names(self):
         self.page.script("window.trenoxCaches = null; caches.keys().then((names) => { window.trenoxCaches = names; });")
         deadline = time.monotonic() + INSTALL_TIMEOUT
         while (names := self.page.script("return window.trenoxCaches;")) is None:
             self.assertLess(time.monotonic(), deadline, "caches.keys() never answered")
             time.sleep(0.1)
-        version = re.search(r"project\(TrenoxVK VERSION ([^ )]+)", (SOURCE_DIR / "CMakeLists.txt").read_text()).group(1)
-        page_hash = hashlib.sha256((HOSTED / "index.html").read_bytes()).hexdigest()[:12]
-        self.assertEqual(names, [f"trenoxvk-{version}-{page_hash}"])
+        return names
+
+    def reload_offline(self):
+        """Opens the page again with the server gone: what the service worker kept runs."""
         self.page.script("window.trenoxOldPage = true;")
         self.server.stop()
         if BROWSER == "chromium":
@@ -54,7 +59,40 @@ class HostedTest(ProgramTest):
         self.page.seen = 0
         self.assertIsNone(self.page.script("return window.trenoxOldPage;"), "the page was not reloaded")
         self.wait_until_running()
+
+    def test_reload_without_network_runs_the_program(self):
+        self.wait_until_running()
+        self.wait_for_service_worker()
+        # One copy, named for this version and this page, so that a new page replaces it.
+        version = re.search(r"project\(TrenoxVK VERSION ([^ )]+)", (SOURCE_DIR / "CMakeLists.txt").read_text()).group(1)
+        page_hash = hashlib.sha256((HOSTED / "index.html").read_bytes()).hexdigest()[:12]
+        self.assertEqual(self.cache_names(), [f"trenoxvk-{version}-{page_hash}"])
+        self.reload_offline()
         self.assertEqual(self.page.script("return document.getElementById('canvas').width;"), 799)
+
+    # Chromium 156 here looked for a new worker neither on the visit nor on the page's update()
+    # while the program ran (update() did once it had ended): the case is Firefox's.
+    @unittest.skipUnless(BROWSER == "firefox", "Chromium does not look for a new worker while the program runs")
+    def test_a_new_build_replaces_the_kept_copy(self):
+        self.wait_until_running()
+        self.wait_for_service_worker()
+        [old_copy] = self.cache_names()
+        # The new build: another page, and with it another cache name.
+        new_copy = old_copy + "-next"
+        index = self.folder / "index.html"
+        index.write_text(index.read_text().replace('<meta name="theme-color"',
+                                                   '<meta name="trenox-build" content="next">\n<meta name="theme-color"', 1))
+        worker = self.folder / "service_worker.js"
+        worker.write_text(worker.read_text().replace(old_copy, new_copy))
+        # A visit finds the new worker; it keeps the new page and lets go of the old copy.
+        self.page.browser.open(self.server.url("index.html"))
+        deadline = time.monotonic() + INSTALL_TIMEOUT
+        while (names := self.cache_names()) != [new_copy]:
+            self.assertLess(time.monotonic(), deadline, f"the kept copies are {names}, not the new build's alone")
+            time.sleep(0.2)
+        self.reload_offline()
+        self.assertEqual(self.page.script("return document.querySelector('meta[name=trenox-build]')?.content;"), "next",
+                         "offline, the old page came back")
 
     def installability_errors(self):
         """What Chromium says stands in the way of installing the page, once it has read the manifest."""
