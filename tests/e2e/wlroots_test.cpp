@@ -72,11 +72,19 @@ protected:
         if (!sway_) GTEST_SKIP() << "no sway";
     }
 
+    // The window once sway has settled it: the same place, size and border in two reads in a row.
+    // Just mapped, it can be in the tree before its title bar, which then moves the picture down.
     static SwayWindow WaitForWindow() {
         const auto deadline = std::chrono::steady_clock::now() + kWindowTimeout;
+        std::optional<SwayWindow> before;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (auto window = sway_->FindWindow(kAppId); window && window->width > 0) return *window;
-            std::this_thread::sleep_for(50ms);
+            const std::optional<SwayWindow> window = sway_->FindWindow(kAppId);
+            if (window && window->width > 0 && before && window->x == before->x && window->y == before->y &&
+                window->width == before->width && window->height == before->height &&
+                window->serverDecorated == before->serverDecorated)
+                return *window;
+            before = window;
+            std::this_thread::sleep_for(100ms);
         }
         ADD_FAILURE() << "no window with app id " << kAppId;
         return {};
@@ -267,6 +275,7 @@ TEST_F(SwayClientSideTest, TitleBarRefusedTheWindowDrawsItsOwn) {
         framed = sway_->FindWindow(kAppId);
     }
     ASSERT_TRUE(framed.has_value()) << "no window";
+    framed = WaitForWindow();
     EXPECT_FALSE(framed->serverDecorated);
     EXPECT_EQ(framed->width, kClientWidth);
     ASSERT_GT(framed->height, kClientHeight) << "no title bar of the program's own";
