@@ -125,6 +125,10 @@ Capture CaptureOf(Display* display, Window window, const ScreenColours& screen) 
 
 }  // namespace
 
+std::string TextPropertyOf(Display* display, WindowId window, const char* name) {
+    return TextProperty(display, window, XInternAtom(display, name, False), AnyPropertyType);
+}
+
 void WatchCompositorOutput(WindowId outputWindow) { compositorOutput = outputWindow; }
 
 WindowId WatchedCompositorOutput() { return compositorOutput; }

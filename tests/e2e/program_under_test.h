@@ -41,6 +41,9 @@ inline constexpr int kPointerSpriteReach = 40;
 // In a Wayland session the program's window is a surface inside the compositor's output window on
 // the test's X server: from now on every program's frames are watched there, with the compositor's
 // pointer sprite left out of the comparison.
+// The 8-bit text property `name` of `window`, "" if it has none.
+std::string TextPropertyOf(_XDisplay* display, WindowId window, const char* name);
+
 void WatchCompositorOutput(WindowId outputWindow);
 WindowId WatchedCompositorOutput();  // 0 on X11
 

@@ -3,7 +3,6 @@
 #include "tests/e2e/e2e_environment.h"
 
 // After the project's headers: Xlib's macros clash with the frames' names.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -13,22 +12,6 @@ namespace {
 
 // A launch id with a quote and a space, which the message must escape.
 constexpr char kLaunchId[] = "trenox-e2e launch\"1_TIME42";
-
-std::string StartupIdOf(Display* display, Window window) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::string id;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_STARTUP_ID", False), 0, 256, False,
-                           AnyPropertyType, &type, &format, &count, &remaining, &data) == Success &&
-        data != nullptr) {
-        id.assign(reinterpret_cast<const char*>(data), count);
-    }
-    if (data != nullptr) XFree(data);
-    return id;
-}
 
 TEST(StartupNotificationTest, LaunchIdIsSetAndRemovedOnceMapped) {
     // A connection of its own that hears the root window's start-up messages.
@@ -43,7 +26,7 @@ TEST(StartupNotificationTest, LaunchIdIsSetAndRemovedOnceMapped) {
     command.insert(command.end(), Options().command.begin(), Options().command.end());
     ProgramUnderTest program(SharedServer(), Frames(), command);
     ASSERT_NE(program.ProgramWindow(), 0U);
-    EXPECT_EQ(StartupIdOf(listener, program.ProgramWindow()), kLaunchId);
+    EXPECT_EQ(TextPropertyOf(listener, program.ProgramWindow(), "_NET_STARTUP_ID"), kLaunchId);
 
     std::string message;
     bool ended = false;
